@@ -1,0 +1,29 @@
+// Controls of the portable layer that have no Windows counterpart: loading
+// and saving the in-memory registry, the fault switch for tests, and the
+// console width a host wants the plug-in to see. Linux builds only.
+#pragma once
+
+#include <string>
+
+#include "regfile.h"
+
+// Registry tree (portable/src/registry.cpp).
+// Removes every key and value below HKEY_CURRENT_USER.
+void WinportRegistryClear();
+// Adds the keys and values of a parsed .reg file. Key paths must start with
+// HKEY_CURRENT_USER; others are refused (false, error set).
+bool WinportRegistryImport(const regfile::File& file, std::string& error);
+// Copies the branch below HKEY_CURRENT_USER\<rootPath> ("" for the whole hive)
+// into a .reg model, keys and values in the order the tree holds them.
+regfile::File WinportRegistryExport(const std::string& rootPath);
+// Makes the n-th mutating call (RegCreateKeyExA, RegSetValueExA,
+// RegDeleteKeyA, RegDeleteValueA), counted from this call on, fail once with
+// ERROR_ACCESS_DENIED. n = 0 switches the fault off.
+void WinportRegistryFailNthWrite(int n);
+// Number of mutating calls since the last WinportRegistryFailNthWrite.
+int WinportRegistryWriteCount();
+
+// Console (portable/src/console.cpp): the screen-buffer width that
+// GetConsoleScreenBufferInfo reports. 0 = ask the terminal (80 when standard
+// output is not a terminal); a negative value makes the query fail.
+void WinportSetConsoleWidth(int columns);

@@ -1,0 +1,29 @@
+// The growable array of menu lines handed to the host's menu, grown by exactly
+// the number of lines appended.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_abi.h"
+
+class MenuLineList {
+ public:
+  MenuLineList() = default;
+  ~MenuLineList();
+  MenuLineList(const MenuLineList&) = delete;
+  MenuLineList& operator=(const MenuLineList&) = delete;
+
+  HostMenuItem* Append(const HostMenuItem& item);
+  HostMenuItem* At(int32_t index) const;
+  int32_t Count() const { return count; }
+  const HostMenuItem* Items() const { return items; }
+  int32_t Capacity() const { return capacity; }
+  void Clear();
+
+ private:
+  bool Reserve(int32_t needed);
+
+  HostMenuItem* items = nullptr;
+  int32_t count = 0;
+  int32_t capacity = 0;
+};

@@ -1,0 +1,146 @@
+// The association list: marks, deletion of marked records, block moves and
+// sorting within groups.
+#include "model/assoc_list.h"
+
+#include <cstring>
+
+#include "host/host_services.h"
+#include "host/messages.h"
+
+void AssocRecord::Reset() {
+  // All-zero bytes are eight empty fields (terminator first, length 0) and
+  // both flags cleared.
+  std::memset(static_cast<void*>(this), 0, sizeof *this);
+}
+
+AssocList::AssocList() : TypedRecordArray<AssocRecord>(100, 100) {}
+
+AssocList::~AssocList() {}
+
+void AssocList::MarkAll() {
+  for (uint32_t i = 0; i < Count(); ++i) At(i)->marked = 1;
+}
+
+void AssocList::UnmarkAll() {
+  for (uint32_t i = 0; i < Count(); ++i) At(i)->marked = 0;
+}
+
+void AssocList::InvertMarks() {
+  for (uint32_t i = 0; i < Count(); ++i) At(i)->marked = At(i)->marked ? 0 : 1;
+}
+
+int32_t AssocList::CountMarked() const {
+  int32_t n = 0;
+  for (uint32_t i = 0; i < Count(); ++i)
+    if (At(i)->marked) ++n;
+  return n;
+}
+
+int32_t AssocList::FirstMarkedFrom(int32_t index) const {
+  if (index < 0) return -1;
+  for (uint32_t i = static_cast<uint32_t>(index); i < Count(); ++i)
+    if (At(i)->marked) return static_cast<int32_t>(i);
+  return -1;
+}
+
+int32_t AssocList::LastMarkedFrom(int32_t index) const {
+  if (index < 0 || static_cast<uint32_t>(index) >= Count()) return -1;
+  for (int32_t i = index; i >= 0; --i)
+    if (At(static_cast<uint32_t>(i))->marked) return i;
+  return -1;
+}
+
+bool AssocList::DeleteMarked() {
+  int32_t n = CountMarked();
+  const char* question = FormatShared(MessageText(MsgDeleteMarked), n);
+  if (HostMessageBox(question, 0x40001, nullptr) != 0) return false;
+  int32_t i = FirstMarkedFrom(0);
+  while (i != -1) {
+    RemoveAt(static_cast<uint32_t>(i));
+    i = FirstMarkedFrom(i);
+  }
+  return true;
+}
+
+void AssocList::DeleteRecord(const AssocRecord* record) {
+  int32_t index = IndexOf(record);
+  if (index != -1) RemoveAt(static_cast<uint32_t>(index));
+}
+
+bool AssocList::MoveMarkedUp() {
+  int32_t first = FirstMarkedFrom(0);
+  if (first <= 0) return false;
+  int32_t destination = first - 1;
+  int32_t source = first;
+  AssocRecord moving;
+  while ((source = FirstMarkedFrom(source)) != -1) {
+    moving.Reset();
+    std::memcpy(static_cast<void*>(&moving), At(static_cast<uint32_t>(source)), sizeof moving);
+    RemoveAt(static_cast<uint32_t>(source));
+    Insert(static_cast<uint32_t>(destination), &moving);
+    ++destination;
+  }
+  return true;
+}
+
+bool AssocList::MoveMarkedDown() {
+  int32_t lastIndex = static_cast<int32_t>(Count()) - 1;
+  int32_t last = LastMarkedFrom(lastIndex);
+  if (last == -1 || last == lastIndex) return false;
+  int32_t destination = last + 1;
+  int32_t source;
+  AssocRecord moving;
+  while ((source = LastMarkedFrom(destination - 1)) != -1) {
+    moving.Reset();
+    std::memcpy(static_cast<void*>(&moving), At(static_cast<uint32_t>(source)), sizeof moving);
+    RemoveAt(static_cast<uint32_t>(source));
+    Insert(static_cast<uint32_t>(destination), &moving);
+    --destination;
+  }
+  return true;
+}
+
+namespace {
+
+int32_t CompareField(const TextField& a, const TextField& b) { return CompareText(a.Text(), b.Text(), -1, 0); }
+
+const AssocRecord& Rec(const void* p) { return *static_cast<const AssocRecord*>(p); }
+
+int32_t MaskAscending(const void* a, const void* b) { return CompareField(Rec(a).Mask, Rec(b).Mask); }
+int32_t MaskDescending(const void* a, const void* b) { return -CompareField(Rec(a).Mask, Rec(b).Mask); }
+int32_t ExecuteAscending(const void* a, const void* b) { return CompareField(Rec(a).Execute, Rec(b).Execute); }
+int32_t ExecuteDescending(const void* a, const void* b) { return -CompareField(Rec(a).Execute, Rec(b).Execute); }
+int32_t DescriptionAscending(const void* a, const void* b) {
+  return CompareField(Rec(a).Description, Rec(b).Description);
+}
+int32_t DescriptionDescending(const void* a, const void* b) {
+  return -CompareField(Rec(a).Description, Rec(b).Description);
+}
+int32_t EditAscending(const void* a, const void* b) { return CompareField(Rec(a).Edit, Rec(b).Edit); }
+int32_t EditDescending(const void* a, const void* b) { return -CompareField(Rec(a).Edit, Rec(b).Edit); }
+int32_t ViewAscending(const void* a, const void* b) { return CompareField(Rec(a).View, Rec(b).View); }
+int32_t ViewDescending(const void* a, const void* b) { return -CompareField(Rec(a).View, Rec(b).View); }
+
+// Indexed by SortMode; 0 sorts nothing.
+const RecordCompare ModeComparators[] = {
+    nullptr,          MaskAscending,        MaskDescending,        ExecuteAscending,
+    ExecuteDescending, DescriptionAscending, DescriptionDescending, EditAscending,
+    EditDescending,   ViewAscending,        ViewDescending,
+};
+
+}  // namespace
+
+void AssocList::SortGroups(int32_t mode) {
+  if (mode < SortMaskAsc || mode > SortViewDesc) return;
+  RecordCompare compare = ModeComparators[mode];
+  int32_t count = static_cast<int32_t>(Count());
+  int32_t i = 0;
+  for (;;) {
+    while (i < count && At(static_cast<uint32_t>(i))->group) ++i;
+    if (i >= count) return;
+    int32_t end = i;
+    while (end + 1 < count && !At(static_cast<uint32_t>(end + 1))->group) ++end;
+    if (end - i >= 1) SortRange(compare, i, end);
+    i = end + 1;
+  }
+}

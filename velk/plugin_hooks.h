@@ -1,0 +1,26 @@
+// What velk changes in the world the plug-in sees, for tests and for a
+// stable layout: a registry write that fails on purpose, and the width of
+// the console's screen buffer. On Linux the portable layer has switches for
+// both; on Windows velk redirects the plug-in module's own imports, so that
+// only the plug-in's calls are affected.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace velk {
+
+// Makes the n-th mutating registry call of the plug-in (create key, set
+// value, delete key, delete value), counted from now on, fail once with
+// access denied (5). n must be at least 1.
+bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error);
+
+// Mutating registry calls of the plug-in counted since ArmRegistryWriteFault
+// (-1 when the switch was never armed).
+int RegistryWritesSeen();
+
+// The screen-buffer width in columns the plug-in's console query reports.
+bool SetPluginConsoleWidth(HMODULE plugin, int columns, std::string& error);
+
+}  // namespace velk

@@ -1,0 +1,42 @@
+// velk's registry: the .reg file it is loaded from and saved to, the branch
+// of the current user's registry it lives in, and the built-in sample table.
+#pragma once
+
+#include <string>
+
+#include "regfile.h"
+
+namespace velk {
+
+// Every key of a registry file lies in this branch; velk replaces exactly
+// this branch when it imports a file and exports exactly it at the end.
+constexpr const char* VelkBranch = "HKEY_CURRENT_USER\\Software\\VELK";
+
+// The built-in sample association table (four groups with headers), as the
+// registry keys the host keeps it in.
+regfile::File SampleTable();
+
+// False, naming the key, when a key lies outside VelkBranch.
+bool CheckBranch(const regfile::File& file, std::string& error);
+
+// Adds every missing key between VelkBranch and each key of the file, so
+// that the file lists each key of the branch once, as regedit exports do.
+void CompleteAncestors(regfile::File& file);
+
+// Replaces the branch in the current user's registry with the file's keys.
+bool ImportBranch(const regfile::File& file, std::string& error);
+// The branch as it is now, in canonical order with all ancestors listed.
+bool ExportBranch(regfile::File& file, std::string& error);
+
+// $XDG_DATA_HOME/velk/registry.reg (or ~/.local/share/...); on Windows
+// velk\registry.reg in %APPDATA%.
+std::string DefaultRegistryPath();
+
+// Loads path into the registry, or the sample table when path does not
+// exist (sampleUsed is then true). False with error for a file that cannot
+// be read or parsed, or that holds keys outside the branch.
+bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
+// Exports the branch and writes it to path atomically (directories made).
+bool SaveRegistry(const std::string& path, std::string& error);
+
+}  // namespace velk

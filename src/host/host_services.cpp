@@ -1,0 +1,44 @@
+// The plug-in's wrappers around the host's message box, menu and dialog.
+#include "host/host_services.h"
+
+#include "host/messages.h"
+#include "host/startup.h"
+#include "ui/menu_line_list.h"
+
+namespace {
+
+// showMessage: the items are one text with its lines separated by line breaks.
+constexpr uint32_t MessageAllInOne = 0x20;
+// showMenu: the flag the plug-in always sets.
+constexpr uint32_t MenuAlwaysFlags = 0x20;
+
+}  // namespace
+
+int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
+  if (!HostInfo || !HostInfo->showMessage) return -1;
+  if (!text) text = "";
+  // Every message-box text of the plug-in is a whole box (title, then body
+  // lines) separated by line breaks, and goes to the host in its one-text
+  // form. A text without any line break is passed in that same form, as a
+  // box of one line: the array form would make the host read the text's
+  // bytes as an array of text pointers.
+  flags |= MessageAllInOne;
+  return HostInfo->showMessage(HostInfo->pluginId, flags, helpTopic,
+                               reinterpret_cast<const char* const*>(text), 1, 1);
+}
+
+int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom,
+             const char* helpTopic, const uint32_t* breakKeys, int* breakCode) {
+  if (!HostInfo || !HostInfo->showMenu) {
+    if (breakCode) *breakCode = -1;
+    return -1;
+  }
+  return HostInfo->showMenu(HostInfo->pluginId, -1, -1, 0, flags | MenuAlwaysFlags, TextOrMessage(title),
+                            TextOrMessage(bottom), helpTopic, breakKeys, breakCode, lines.Items(),
+                            lines.Count());
+}
+
+int HostDialog(int width, int height, HostDialogItem* items, int count, const char* helpTopic) {
+  if (!HostInfo || !HostInfo->runDialog) return -1;
+  return HostInfo->runDialog(HostInfo->pluginId, -1, -1, width, height, helpTopic, items, count);
+}

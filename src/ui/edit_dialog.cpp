@@ -1,0 +1,148 @@
+#include "ui/edit_dialog.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "host/host_services.h"
+#include "host/messages.h"
+#include "model/text.h"
+
+namespace {
+
+// Option bits in the high byte of kindBits.
+constexpr uint16_t OptFocus = 0x0100;
+constexpr uint16_t OptChecked = 0x0200;
+constexpr uint16_t OptDefault = 0x0400;
+constexpr uint16_t OptFlag80000000 = 0x0800;
+constexpr uint16_t OptNameOnly = 0x1000;
+constexpr uint16_t OptHistory = 0x2000;
+constexpr uint16_t EndOfTable = 0xFFFF;
+
+constexpr uint32_t SeparatorFlags = 0x00010200;
+constexpr uint32_t ButtonRowFlags = 0x00004000;
+constexpr uint32_t HistoryFlag = 0x00040000;
+
+constexpr int KindText = 0;
+constexpr int KindFrame = 3;
+constexpr int KindEdit = 4;
+constexpr int KindButton = 7;
+constexpr int KindCheck = 8;
+constexpr int KindStretchable = 2;
+
+const char MaskHistoryName[] = "Masks";
+
+// Item indexes, as the host reports the closing item.
+constexpr int ItemGroupCheck = 1;
+constexpr int ItemMask = 2;
+constexpr int ItemDescription = 4;
+constexpr int ItemConfirm = 19;
+constexpr int ItemCancel = 20;
+
+constexpr int DialogBaseWidth = 76;
+constexpr int DialogHeight = 23;
+constexpr int ConsoleBaseWidth = 80;
+
+// The console's screen-buffer width; 80 (no stretch) when it cannot be read.
+int ConsoleBufferWidth() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(out, &info)) {
+    return ConsoleBaseWidth;
+  }
+  return info.dwSize.X;
+}
+
+// Trims the item's text in place; the text is terminated first, whatever the
+// host wrote back into it.
+char* TrimmedItemText(HostDialogItem& item) {
+  item.text[sizeof(item.text) - 1] = 0;
+  return TrimBlanks(item.text);
+}
+
+}  // namespace
+
+const DialogItemTemplate EditDialogTemplate[EditDialogItemCount + 1] = {
+    {KindFrame, 3, 1, 72, 21, 0, MsgDialogTitle},
+    {KindCheck, 4, 2, 0, 0, 0, MsgDialogAssocCheck},
+    {KindEdit | OptHistory, 4, 3, 70, 3, 0, reinterpret_cast<uintptr_t>(MaskHistoryName)},
+    {KindText, 4, 4, 0, 0, 0, MsgDialogDescription},
+    {KindEdit, 4, 5, 70, 5, 0, 0},
+    {KindText, 4, 6, 4, 6, SeparatorFlags, 0},
+    {KindText, 4, 7, 0, 0, 0, MsgDialogExecute},
+    {KindEdit, 4, 8, 70, 8, 0, 0},
+    {KindText, 4, 9, 0, 0, 0, MsgDialogAltExec},
+    {KindEdit, 4, 10, 70, 10, 0, 0},
+    {KindText, 4, 11, 0, 0, 0, MsgDialogView},
+    {KindEdit, 4, 12, 70, 12, 0, 0},
+    {KindText, 4, 13, 0, 0, 0, MsgDialogAltView},
+    {KindEdit, 4, 14, 70, 14, 0, 0},
+    {KindText, 4, 15, 0, 0, 0, MsgDialogEdit},
+    {KindEdit, 4, 16, 70, 16, 0, 0},
+    {KindText, 4, 17, 0, 0, 0, MsgDialogAltEdit},
+    {KindEdit, 4, 18, 70, 18, 0, 0},
+    {KindText, 4, 19, 4, 19, SeparatorFlags, 0},
+    {KindButton | OptDefault, 0, 20, 0, 0, ButtonRowFlags, MsgButtonOk},
+    {KindButton, 0, 20, 0, 0, ButtonRowFlags, MsgButtonCancel},
+    {EndOfTable, 0, 0, 0, 0, 0, 0},
+};
+
+void ExpandDialogTemplate(const DialogItemTemplate* rows, HostDialogItem* items) {
+  for (; rows->kindBits != EndOfTable; ++rows, ++items) {
+    const uint16_t bits = rows->kindBits;
+    std::memset(items, 0, sizeof(*items));
+    items->kind = bits & 0xFF;
+    items->left = rows->left;
+    items->top = rows->top;
+    items->right = rows->right;
+    items->bottom = rows->bottom;
+    items->hasFocus = (bits & OptFocus) ? 1 : 0;
+    items->isDefault = (bits & OptDefault) ? 1 : 0;
+    items->flags = rows->flags;
+    if (bits & OptFlag80000000) items->flags |= 0x80000000u;
+    if (bits & OptHistory) items->flags |= HistoryFlag;
+    if (bits & (OptNameOnly | OptHistory)) {
+      items->text[0] = 0;
+      items->historyName = reinterpret_cast<const char*>(rows->textId);
+    } else {
+      items->checkState = (bits & OptChecked) ? 1 : 0;
+      CopyBounded(items->text, TextOrMessage(rows->textId), static_cast<int32_t>(sizeof(items->text)));
+    }
+  }
+}
+
+bool EditAssocDialog(AssocRecord& record) {
+  HostDialogItem items[EditDialogItemCount];
+  ExpandDialogTemplate(EditDialogTemplate, items);
+
+  items[ItemGroupCheck].checkState = record.group == 0 ? 1 : 0;
+
+  // Record texts are copied as they stand: never interpreted as formats.
+  TextField* const fields[] = {&record.Mask, &record.Description, &record.Execute, &record.AltExec,
+                               &record.View, &record.AltView,     &record.Edit,    &record.AltEdit};
+  const int fieldItems[] = {ItemMask, ItemDescription, 7, 9, 11, 13, 15, 17};
+  constexpr int FieldCount = sizeof(fieldItems) / sizeof(fieldItems[0]);
+  for (int i = 0; i < FieldCount; ++i) {
+    CopyBounded(items[fieldItems[i]].text, fields[i]->Text(), static_cast<int32_t>(sizeof(items[0].text)));
+  }
+
+  int stretch = ConsoleBufferWidth() - ConsoleBaseWidth;
+  if (stretch != 0) stretch -= 1;
+  for (HostDialogItem& item : items) {
+    if (item.kind == KindEdit || item.kind == KindStretchable || item.kind == KindFrame) item.right += stretch;
+  }
+
+  for (;;) {
+    const int result = HostDialog(DialogBaseWidth + stretch, DialogHeight, items, EditDialogItemCount, "EditItem");
+    if (result == -1 || result == ItemCancel) return false;
+    if (result != ItemConfirm) continue;
+    if (*TrimmedItemText(items[ItemMask]) != 0) break;
+    HostMessageBox(MessageText(MsgEmptyMask), 0x10001, nullptr);
+  }
+
+  record.group = items[ItemGroupCheck].checkState == 0 ? 1 : 0;
+  for (int i = 0; i < FieldCount; ++i) {
+    *fields[i] = TextField(TrimmedItemText(items[fieldItems[i]]));
+  }
+  return true;
+}

@@ -68,7 +68,8 @@ MessageView BuildMessageView(uint32_t flags, const char* helpTopic, const char* 
   view.helpTopic = OrEmpty(helpTopic);
   std::vector<std::string> texts;
   if (flags & MessageOneText) {
-    if (items && itemCount > 0) texts = SplitLines(items[0]);
+    // In this form the items argument is the text itself, not an array.
+    texts = SplitLines(reinterpret_cast<const char*>(items));
   } else {
     for (int i = 0; items && i < itemCount; ++i) texts.push_back(OrEmpty(items[i]));
   }

@@ -29,13 +29,15 @@ inline uint32_t VersionWord(int major, int minor, int build) {
 
 // Message-box flags velk reads.
 constexpr uint32_t MessageErrorReport = 0x2;   // add the system's text for the last-error value
-constexpr uint32_t MessageOneText = 0x20;      // items[0] holds all lines
+constexpr uint32_t MessageOneText = 0x20;      // items is one text holding all lines
 
 // The captions of a standard button set (the flags' high 16 bits); empty
 // when the bits choose none, so that the last items are the captions.
 std::vector<std::string> StandardButtons(uint32_t flags);
 
-// Builds the view of a showMessage call. systemText is what the error-report
+// Builds the view of a showMessage call. With MessageOneText, items is the
+// address of one text (lines separated by line breaks) rather than an array;
+// without it, an array of itemCount texts. systemText is what the error-report
 // flag adds (used only with that flag).
 MessageView BuildMessageView(uint32_t flags, const char* helpTopic, const char* const* items, int itemCount,
                              int buttonCount, const std::string& systemText);

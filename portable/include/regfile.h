@@ -34,6 +34,13 @@ std::string Write(const File& file);
 // that two exports of the same registry are byte-identical.
 void Canonicalize(File& file);
 
+// Compares two key or value names as the registry orders and matches them:
+// each byte is taken in the ANSI code page 1252 and compared by its lower
+// case; a name that is a prefix of another sorts first. 0 means the same name.
+int CompareNames(const std::string& a, const std::string& b);
+// The Unicode code point of a byte of the ANSI code page 1252.
+uint32_t AnsiToUnicode(uint8_t byte);
+
 bool ReadFile(const std::string& path, File& out, std::string& error);
 // Writes to a temporary file beside path and renames it over path.
 bool WriteFileAtomic(const std::string& path, const File& file, std::string& error);

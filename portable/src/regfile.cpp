@@ -1,0 +1,622 @@
+// Registry export files. The neutral model holds every value as the bytes the
+// ANSI registry functions give back: texts are 8-bit (the plug-in stores OEM
+// bytes through the ANSI calls), REG_SZ includes its terminator.
+//
+// Reading:
+//  - REGEDIT4, 8-bit: texts are taken byte for byte, hex data as they stand.
+//  - "Windows Registry Editor Version 5.00" in UTF-16LE with a BOM (what
+//    `reg export` writes), or in UTF-8: texts are Unicode and are converted
+//    to the ANSI code page 1252 the way the ANSI registry calls convert them;
+//    hex(1), hex(2) and hex(7) data hold UTF-16LE and are converted as well.
+//  - Comments (;), blank lines, backslash continuation of hex data, "@" for
+//    the default value, escapes \\ \" \r \n in quoted names and texts.
+//  - [-KEY] and "name"=- deletions are refused with an error.
+//
+// Writing: always REGEDIT4 with CRLF line ends. A REG_SZ is written as a
+// quoted text only when the reader gives back exactly its bytes (a single
+// terminator at the end, no control bytes); otherwise as hex(1): so every
+// byte survives. Bytes 0x80 and above stay raw in quoted texts, as REGEDIT4
+// texts are in the ANSI code page.
+#include "regfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace regfile {
+
+namespace {
+
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
+
+// Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
+// undefined map to the C1 control of the same number, as Windows maps them.
+const uint16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+uint8_t UnicodeToAnsi(uint32_t codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<uint8_t>(codePoint);
+  for (int i = 0; i < 32; ++i) {
+    if (kCp1252High[i] == codePoint) return static_cast<uint8_t>(0x80 + i);
+  }
+  return '?';  // the code page's default character
+}
+
+uint32_t LowerUnicode(uint32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 0x20;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
+  switch (c) {
+    case 0x0160: return 0x0161;
+    case 0x0152: return 0x0153;
+    case 0x017D: return 0x017E;
+    case 0x0178: return 0x00FF;
+    default: return c;
+  }
+}
+
+// ---- decoding the file into code units ------------------------------------
+
+// The file as a sequence of characters: raw bytes for an 8-bit file, Unicode
+// code points otherwise.
+struct Decoded {
+  std::vector<uint32_t> chars;
+  bool unicode = false;
+};
+
+bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::vector<uint32_t>& out) {
+  size_t i = start;
+  while (i < bytes.size()) {
+    uint8_t b = bytes[i];
+    int extra;
+    uint32_t cp;
+    if (b < 0x80) { cp = b; extra = 0; }
+    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
+    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
+    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; extra = 3; }
+    else return false;
+    if (i + extra >= bytes.size()) return false;
+    for (int k = 1; k <= extra; ++k) {
+      uint8_t c = bytes[i + k];
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    out.push_back(cp);
+    i += extra + 1;
+  }
+  return true;
+}
+
+void DecodeUtf16(const std::vector<uint8_t>& bytes, size_t start, std::vector<uint32_t>& out) {
+  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+    uint32_t u = bytes[i] | (bytes[i + 1] << 8);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+      uint32_t low = bytes[i + 2] | (bytes[i + 3] << 8);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        out.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    out.push_back(u);
+  }
+}
+
+// UTF-16LE data of a string value in a version 5 file, as the ANSI bytes the
+// ANSI registry calls would return for it. An odd last byte is kept as it is.
+std::vector<uint8_t> WideDataToAnsi(const std::vector<uint8_t>& wide) {
+  std::vector<uint32_t> chars;
+  DecodeUtf16(wide, 0, chars);
+  std::vector<uint8_t> out;
+  out.reserve(chars.size() + 1);
+  for (uint32_t c : chars) out.push_back(UnicodeToAnsi(c));
+  if (wide.size() % 2 != 0) out.push_back(wide.back());
+  return out;
+}
+
+// ---- parsing ---------------------------------------------------------------
+
+class Parser {
+ public:
+  Parser(const Decoded& decoded, File& out) : in(decoded), file(out) {}
+
+  bool Run(std::string& error);
+
+ private:
+  using Line = std::vector<uint32_t>;
+
+  bool Fail(const std::string& message) {
+    error = "line " + std::to_string(lineNumber) + ": " + message;
+    return false;
+  }
+  bool NextLine(Line& line);
+  std::string ToBytes(const Line& line, size_t from, size_t to) const;
+  bool ParseKey(const Line& line);
+  bool ParseValue(const Line& line);
+  bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
+  bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
+  Key& CurrentKey() { return file.keys[currentKey]; }
+
+  const Decoded& in;
+  File& file;
+  std::string error;
+  size_t cursor = 0;
+  int lineNumber = 0;
+  bool version5 = false;
+  long currentKey = -1;
+};
+
+bool Parser::NextLine(Line& line) {
+  if (cursor >= in.chars.size()) return false;
+  line.clear();
+  ++lineNumber;
+  while (cursor < in.chars.size() && in.chars[cursor] != '\n') line.push_back(in.chars[cursor++]);
+  if (cursor < in.chars.size()) ++cursor;  // the '\n'
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+std::string Parser::ToBytes(const Line& line, size_t from, size_t to) const {
+  std::string out;
+  for (size_t i = from; i < to && i < line.size(); ++i) {
+    out.push_back(static_cast<char>(in.unicode ? UnicodeToAnsi(line[i]) : static_cast<uint8_t>(line[i])));
+  }
+  return out;
+}
+
+size_t SkipBlanks(const std::vector<uint32_t>& line, size_t pos) {
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+  return pos;
+}
+
+bool IsBlankLine(const std::vector<uint32_t>& line) { return SkipBlanks(line, 0) == line.size(); }
+
+bool Parser::Run(std::string& errorOut) {
+  Line line;
+  bool headerSeen = false;
+  while (NextLine(line)) {
+    if (IsBlankLine(line)) continue;
+    size_t start = SkipBlanks(line, 0);
+    if (!headerSeen) {
+      std::string header = ToBytes(line, start, line.size());
+      while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+      if (header == "REGEDIT4") {
+        version5 = false;
+      } else if (header == "Windows Registry Editor Version 5.00") {
+        version5 = true;
+      } else {
+        Fail("not a registry file (expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\")");
+        errorOut = error;
+        return false;
+      }
+      headerSeen = true;
+      continue;
+    }
+    bool ok = true;
+    if (line[start] == ';') continue;
+    if (line[start] == '[') {
+      ok = ParseKey(line);
+    } else if (line[start] == '"' || line[start] == '@') {
+      ok = ParseValue(line);
+    } else {
+      ok = Fail("unexpected text");
+    }
+    if (!ok) {
+      errorOut = error;
+      return false;
+    }
+  }
+  if (!headerSeen) {
+    lineNumber = std::max(lineNumber, 1);
+    Fail("empty file, no registry header");
+    errorOut = error;
+    return false;
+  }
+  return true;
+}
+
+bool Parser::ParseKey(const Line& line) {
+  size_t start = SkipBlanks(line, 0) + 1;
+  size_t end = line.size();
+  while (end > start && line[end - 1] != ']') --end;
+  if (end <= start) return Fail("key line without closing ']'");
+  --end;  // at the ']'
+  if (start < end && line[start] == '-') return Fail("deleting keys ([-...]) is not supported");
+  std::string path = ToBytes(line, start, end);
+  if (path.empty()) return Fail("empty key name");
+  for (size_t i = 0; i < file.keys.size(); ++i) {
+    if (CompareNames(file.keys[i].path, path) == 0) {
+      currentKey = static_cast<long>(i);
+      return true;
+    }
+  }
+  file.keys.push_back(Key{path, {}});
+  currentKey = static_cast<long>(file.keys.size() - 1);
+  return true;
+}
+
+bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
+  // pos is at the opening quote.
+  ++pos;
+  Line chars;
+  while (true) {
+    if (pos >= line.size()) return Fail("text without closing quote");
+    uint32_t c = line[pos++];
+    if (c == '"') break;
+    if (c == '\\') {
+      if (pos >= line.size()) return Fail("text without closing quote");
+      uint32_t e = line[pos++];
+      switch (e) {
+        case '\\': c = '\\'; break;
+        case '"': c = '"'; break;
+        case 'n': c = '\n'; break;
+        case 'r': c = '\r'; break;
+        default: return Fail("unknown escape sequence in a quoted text");
+      }
+    }
+    chars.push_back(c);
+  }
+  text = ToBytes(chars, 0, chars.size());
+  return true;
+}
+
+int HexDigit(uint32_t c) {
+  if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+  return -1;
+}
+
+bool Parser::ParseHex(Line line, size_t pos, std::vector<uint8_t>& data) {
+  while (true) {
+    pos = SkipBlanks(line, pos);
+    if (pos >= line.size()) return true;
+    if (line[pos] == ';') return true;  // comment after the data
+    if (line[pos] == '\\') {
+      if (SkipBlanks(line, pos + 1) != line.size()) return Fail("text after a line continuation");
+      if (!NextLine(line)) return Fail("file ends after a line continuation");
+      pos = 0;
+      continue;
+    }
+    int high = pos < line.size() ? HexDigit(line[pos]) : -1;
+    int low = pos + 1 < line.size() ? HexDigit(line[pos + 1]) : -1;
+    if (high < 0 || low < 0) return Fail("bad hex byte");
+    data.push_back(static_cast<uint8_t>(high * 16 + low));
+    pos = SkipBlanks(line, pos + 2);
+    if (pos >= line.size()) return true;
+    if (line[pos] == ',') {
+      ++pos;
+    } else if (line[pos] != '\\' && line[pos] != ';') {
+      return Fail("expected ',' between hex bytes");
+    }
+  }
+}
+
+bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word) {
+  for (size_t i = 0; word[i]; ++i) {
+    if (pos + i >= line.size()) return false;
+    uint32_t c = line[pos + i];
+    if (c >= 'A' && c <= 'Z') c += 0x20;
+    if (c != static_cast<uint8_t>(word[i])) return false;
+  }
+  return true;
+}
+
+bool Parser::ParseValue(const Line& line) {
+  if (currentKey < 0) return Fail("value before the first key");
+  size_t pos = SkipBlanks(line, 0);
+  Value value;
+  if (line[pos] == '@') {
+    ++pos;
+  } else if (!ParseQuoted(line, pos, value.name)) {
+    return false;
+  }
+  pos = SkipBlanks(line, pos);
+  if (pos >= line.size() || line[pos] != '=') return Fail("expected '=' after the value name");
+  pos = SkipBlanks(line, pos + 1);
+  if (pos >= line.size()) return Fail("value without data");
+  if (line[pos] == '-') return Fail("deleting values (=-) is not supported");
+  if (line[pos] == '"') {
+    std::string text;
+    if (!ParseQuoted(line, pos, text)) return false;
+    size_t rest = SkipBlanks(line, pos);
+    if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
+    value.type = kRegSz;
+    value.data.assign(text.begin(), text.end());
+    value.data.push_back(0);
+  } else if (StartsWith(line, pos, "dword:")) {
+    pos += 6;
+    uint32_t number = 0;
+    int digits = 0;
+    while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+      number = number * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
+      if (++digits > 8) return Fail("dword with more than 8 hex digits");
+    }
+    size_t rest = SkipBlanks(line, pos);
+    if (digits == 0 || (rest != line.size() && line[rest] != ';')) return Fail("bad dword");
+    value.type = kRegDword;
+    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<uint8_t>(number >> (8 * i)));
+  } else if (StartsWith(line, pos, "hex")) {
+    pos += 3;
+    uint32_t type = kRegBinary;
+    if (pos < line.size() && line[pos] == '(') {
+      ++pos;
+      type = 0;
+      int digits = 0;
+      while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+        type = type * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
+        if (++digits > 8) return Fail("bad hex(type)");
+      }
+      if (digits == 0 || pos >= line.size() || line[pos] != ')') return Fail("bad hex(type)");
+      ++pos;
+    }
+    if (pos >= line.size() || line[pos] != ':') return Fail("expected ':' after hex");
+    if (!ParseHex(line, pos + 1, value.data)) return false;
+    value.type = type;
+    if (version5 && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
+      value.data = WideDataToAnsi(value.data);
+    }
+  } else {
+    return Fail("unknown value data");
+  }
+  Key& key = CurrentKey();
+  for (Value& existing : key.values) {
+    if (CompareNames(existing.name, value.name) == 0) {
+      existing.type = value.type;
+      existing.data = std::move(value.data);
+      return true;
+    }
+  }
+  key.values.push_back(std::move(value));
+  return true;
+}
+
+// ---- writing ----------------------------------------------------------------
+
+void AppendEscaped(std::string& out, const std::string& text) {
+  for (char ch : text) {
+    switch (ch) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out.push_back(ch);
+    }
+  }
+}
+
+// True when a REG_SZ can be written as a quoted text that reads back as the
+// same bytes: exactly one terminator, at the end, and no control bytes.
+bool QuotableText(const std::vector<uint8_t>& data) {
+  if (data.empty() || data.back() != 0) return false;
+  for (size_t i = 0; i + 1 < data.size(); ++i) {
+    if (data[i] < 0x20) return false;
+  }
+  return true;
+}
+
+void AppendHex(std::string& out, const std::vector<uint8_t>& data) {
+  static const char digits[] = "0123456789abcdef";
+  size_t column = out.size() - out.rfind('\n') - 1;
+  for (size_t i = 0; i < data.size(); ++i) {
+    out.push_back(digits[data[i] >> 4]);
+    out.push_back(digits[data[i] & 15]);
+    column += 2;
+    if (i + 1 < data.size()) {
+      out.push_back(',');
+      ++column;
+      if (column >= 76) {
+        out += "\\\r\n  ";
+        column = 2;
+      }
+    }
+  }
+}
+
+void WriteValue(std::string& out, const Value& value) {
+  if (value.name.empty()) {
+    out += "@=";
+  } else {
+    out.push_back('"');
+    AppendEscaped(out, value.name);
+    out += "\"=";
+  }
+  if (value.type == kRegSz && QuotableText(value.data)) {
+    out.push_back('"');
+    AppendEscaped(out, std::string(value.data.begin(), value.data.end() - 1));
+    out.push_back('"');
+  } else if (value.type == kRegDword && value.data.size() == 4) {
+    char number[16];
+    uint32_t v = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                 (static_cast<uint32_t>(value.data[3]) << 24);
+    std::snprintf(number, sizeof number, "dword:%08x", v);
+    out += number;
+  } else {
+    if (value.type == kRegBinary) {
+      out += "hex:";
+    } else {
+      char prefix[24];
+      std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
+      out += prefix;
+    }
+    AppendHex(out, value.data);
+  }
+  out += "\r\n";
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+int ComparePaths(const std::string& a, const std::string& b) {
+  std::vector<std::string> pa = SplitPath(a), pb = SplitPath(b);
+  for (size_t i = 0; i < pa.size() && i < pb.size(); ++i) {
+    int c = CompareNames(pa[i], pb[i]);
+    if (c != 0) return c;
+  }
+  return pa.size() < pb.size() ? -1 : (pa.size() > pb.size() ? 1 : 0);
+}
+
+}  // namespace
+
+uint32_t AnsiToUnicode(uint8_t byte) {
+  if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
+  return byte;
+}
+
+int CompareNames(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t ca = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(a[i])));
+    uint32_t cb = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(b[i])));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error) {
+  Decoded decoded;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    decoded.unicode = true;
+    DecodeUtf16(bytes, 2, decoded.chars);
+  } else if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    decoded.unicode = true;
+    if (!DecodeUtf8(bytes, 3, decoded.chars)) {
+      error = "line 1: the file starts as UTF-8 but is not valid UTF-8";
+      return false;
+    }
+  } else {
+    decoded.chars.assign(bytes.begin(), bytes.end());
+  }
+  File parsed;
+  Parser parser(decoded, parsed);
+  if (!parser.Run(error)) return false;
+  out = std::move(parsed);
+  return true;
+}
+
+std::string Write(const File& file) {
+  std::string out = "REGEDIT4\r\n\r\n";
+  for (const Key& key : file.keys) {
+    out += "[" + key.path + "]\r\n";
+    for (const Value& value : key.values) WriteValue(out, value);
+    out += "\r\n";
+  }
+  return out;
+}
+
+void Canonicalize(File& file) {
+  std::stable_sort(file.keys.begin(), file.keys.end(),
+                   [](const Key& a, const Key& b) { return ComparePaths(a.path, b.path) < 0; });
+  for (Key& key : file.keys) {
+    std::stable_sort(key.values.begin(), key.values.end(),
+                     [](const Value& a, const Value& b) { return CompareNames(a.name, b.name) < 0; });
+  }
+}
+
+bool ReadFile(const std::string& path, File& out, std::string& error) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  bool readError = std::ferror(f) != 0;
+  std::fclose(f);
+  if (readError) {
+    error = path + ": read error";
+    return false;
+  }
+  if (!Parse(bytes, out, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const File& file, std::string& error) {
+  const std::string text = Write(file);
+#ifdef _WIN32
+  const std::string temp = path + ".tmp" + std::to_string(_getpid());
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) {
+    error = temp + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = std::fflush(f) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) {
+    error = temp + ": write error";
+    std::remove(temp.c_str());
+    return false;
+  }
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = path + ": cannot replace the file (error " + std::to_string(GetLastError()) + ")";
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+#else
+  const std::string temp = path + ".tmp" + std::to_string(getpid());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) {
+    error = temp + ": " + std::strerror(errno);
+    return false;
+  }
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  bool ok = done == text.size();
+  int savedErrno = errno;
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) {
+    error = temp + ": " + std::strerror(savedErrno ? savedErrno : errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    error = path + ": " + std::strerror(errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+#endif
+}
+
+}  // namespace regfile

@@ -1,0 +1,97 @@
+// The native registry's own controls: import and export of .reg models and
+// the fault switch. Linux builds only.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "portable/registry_test_util.h"
+#include "winport.h"
+
+using regtest::ScratchKey;
+
+namespace {
+
+regfile::Value Text(const std::string& name, const std::string& bytes) {
+  regfile::Value value;
+  value.name = name;
+  value.type = REG_SZ;
+  value.data.assign(bytes.begin(), bytes.end());
+  return value;
+}
+
+TEST(RegistryControl, ImportedBranchExportsWithEveryByte) {
+  ScratchKey scratch("Import");
+  const std::string root = "HKEY_CURRENT_USER\\" + scratch.Path();
+  regfile::File file;
+  // Keys out of order, a parent left out, a value with no terminator.
+  file.keys.push_back({root + "\\Zulu", {Text("Mask", std::string("\x10Title \x80\xff\0", 10))}});
+  file.keys.push_back({root + "\\Alpha\\Inner", {Text("", std::string("no terminator"))}});
+  std::string error;
+  ASSERT_TRUE(WinportRegistryImport(file, error)) << error;
+
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(scratch / "zulu", "MASK").data), std::string("\x10Title \x80\xff\0", 10));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(scratch / "Alpha\\Inner", nullptr).data), "no terminator");
+
+  regfile::File exported = WinportRegistryExport(scratch.Path());
+  std::vector<std::string> paths;
+  for (const regfile::Key& key : exported.keys) paths.push_back(key.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{root, root + "\\Alpha", root + "\\Alpha\\Inner", root + "\\Zulu"}));
+  ASSERT_EQ(exported.keys[3].values.size(), 1u);
+  EXPECT_EQ(exported.keys[3].values[0].name, "Mask");
+  EXPECT_EQ(regtest::Bytes(exported.keys[3].values[0].data), std::string("\x10Title \x80\xff\0", 10));
+
+  EXPECT_TRUE(WinportRegistryExport(scratch.Path() + "\\Missing").keys.empty());
+}
+
+TEST(RegistryControl, ImportOutsideTheUsersHiveChangesNothing) {
+  ScratchKey scratch("ImportRefused");
+  regfile::File file;
+  file.keys.push_back({"HKEY_CURRENT_USER\\" + scratch.Path(), {Text("a", std::string("1\0", 2))}});
+  file.keys.push_back({"HKEY_LOCAL_MACHINE\\Software\\X", {}});
+  std::string error;
+  EXPECT_FALSE(WinportRegistryImport(file, error));
+  EXPECT_NE(error.find("HKEY_LOCAL_MACHINE"), std::string::npos) << error;
+  EXPECT_FALSE(regtest::Exists(scratch.Path()));
+
+  file.keys.erase(file.keys.begin() + 1);
+  file.keys.push_back({"HKEY_CURRENT_USERX\\Software", {}});
+  EXPECT_FALSE(WinportRegistryImport(file, error));
+  EXPECT_FALSE(regtest::Exists(scratch.Path()));
+}
+
+TEST(RegistryControl, FaultSwitchFailsTheNthMutatingCallOnce) {
+  ScratchKey scratch("Fault");
+  ASSERT_TRUE(regtest::CreateKey(scratch.Path()));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.Path().c_str(), &key), ERROR_SUCCESS);
+  const BYTE* data = reinterpret_cast<const BYTE*>("x");
+
+  WinportRegistryFailNthWrite(3);
+  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  // Reads do not count.
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "one", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  HKEY child;
+  EXPECT_EQ(RegCreateKeyExA(key, "child", 0, nullptr, 0, KEY_WRITE, nullptr, &child, nullptr), ERROR_SUCCESS);
+  RegCloseKey(child);
+  EXPECT_EQ(RegDeleteKeyA(key, "child"), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(regtest::Exists(scratch / "child")) << "the failed call changed nothing";
+  EXPECT_EQ(RegDeleteKeyA(key, "child"), ERROR_SUCCESS) << "fails only once";
+  EXPECT_EQ(RegDeleteValueA(key, "one"), ERROR_SUCCESS);
+  EXPECT_EQ(WinportRegistryWriteCount(), 5);
+
+  WinportRegistryFailNthWrite(1);
+  EXPECT_EQ(WinportRegistryWriteCount(), 0);
+  EXPECT_EQ(RegDeleteValueA(key, "missing"), ERROR_ACCESS_DENIED);
+  WinportRegistryFailNthWrite(0);
+  EXPECT_EQ(RegSetValueExA(key, "two", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  EXPECT_EQ(WinportRegistryWriteCount(), 1);
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+#endif  // _WIN32

@@ -5,7 +5,8 @@ A scenario is a directory with:
   script        the velk script (required)
   registry.reg  the registry to start from (optional; without it velk starts
                 from its built-in sample table)
-  args          extra velk arguments, shell-quoted, on one line (optional)
+  args          extra velk arguments, shell-quoted, on one line (optional);
+                velk runs in the scenario directory, so relative paths name its files
   expect        the checks, one per line (see CHECKS below)
 
 velk runs twice, each time in a fresh directory below --work; the checks are
@@ -129,7 +130,7 @@ def run_velk(args, scenario, workdir, emulator):
     cmd = list(emulator) + [args.velk, "--registry", conv(registry), "--script", conv(os.path.join(scenario, "script")),
                             "--transcript", conv(transcript)] + extra + args.extra
     before = open(registry, "rb").read() if os.path.exists(registry) else None
-    proc = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    proc = subprocess.run(cmd, cwd=scenario, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                           timeout=300)
     after = open(registry, "rb").read() if os.path.exists(registry) else None
     trans = open(transcript, "rb").read() if os.path.exists(transcript) else b""
@@ -146,6 +147,7 @@ def main():
     args = ap.parse_args()
     emulator = [p for p in args.emulator.split(";") if p]
     scenario = os.path.abspath(args.scenario)
+    args.velk = os.path.abspath(args.velk)
 
     proc, before, after, trans = run_velk(args, scenario, os.path.join(args.work, "run1"), emulator)
     proc2, _, after2, trans2 = run_velk(args, scenario, os.path.join(args.work, "run2"), emulator)

@@ -131,7 +131,8 @@ void CompleteAncestors(regfile::File& file) {
       if (cut == std::string::npos || cut < rootLength) break;
       path = path.substr(0, cut);
       if (!have.insert(Lower(path)).second) break;
-      added.push_back(regfile::Key{path, {}});
+      // The branch itself is always spelled one way.
+      added.push_back(regfile::Key{path.size() == rootLength ? std::string(VelkBranch) : path, {}});
     }
   }
   if (!file.keys.empty() && have.insert(Lower(VelkBranch)).second) added.push_back(regfile::Key{VelkBranch, {}});

@@ -13,6 +13,10 @@ HKEY OpenOrCreateKey(const char* subkey);
 uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultValue);
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size);
+// As ReadText, but a value whose data do not fit the buffer is read cut to
+// size - 1 bytes and terminated, instead of giving the default text.
+char* ReadTextCut(const char* subkey, const char* valueName, char* destination, const char* defaultText,
+                  int32_t size);
 bool WriteNumber(const char* subkey, const char* valueName, uint32_t value);
 bool WriteText(const char* subkey, const char* valueName, const char* text);
 bool KeyExists(const char* path);

@@ -1,0 +1,129 @@
+// The host's association table: keys Type0, Type1, ... below AssocKeyPath,
+// each with eight text values. Every call points RegistryBasePath at the key
+// it needs and sets it back to the value it found before returning.
+#include "storage/assoc_store.h"
+
+#include <cstdio>
+
+#include "host/startup.h"
+#include "model/text.h"
+#include "storage/registry.h"
+
+namespace {
+
+constexpr int32_t RecordPathSize = 261;
+constexpr int32_t ValueSize = 261;
+
+// The eight values of a record key, in the order of the record's fields.
+const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec",
+                                   "View", "AltView",     "Edit",    "AltEdit"};
+
+TextField* Field(AssocRecord& record, int index) {
+  TextField* fields[8] = {&record.Mask, &record.Description, &record.Execute, &record.AltExec,
+                          &record.View, &record.AltView,     &record.Edit,    &record.AltEdit};
+  return fields[index];
+}
+
+const TextField& Field(const AssocRecord& record, int index) {
+  return *Field(const_cast<AssocRecord&>(record), index);
+}
+
+// The path of key TypeN. A path that would not fit is refused rather than
+// cut, since the cut path would name another key.
+bool ComposeRecordPath(char* path, int32_t n) {
+  int needed = std::snprintf(nullptr, 0, "%s\\Type%d", AssocKeyPath, n);
+  if (needed < 0 || needed >= RecordPathSize) {
+    path[0] = 0;
+    return false;
+  }
+  FormatBounded(path, RecordPathSize, "%s\\Type%d", AssocKeyPath, n);
+  return true;
+}
+
+// Reads one value of the current record key, trimmed. A value longer than
+// 260 characters is read cut to 260 (as the edit dialog cuts what the user
+// types), so that one over-long value neither ends the load nor empties the
+// field at the next save.
+void ReadField(const char* name, char* text) {
+  ReadTextCut(nullptr, name, text, "", ValueSize);
+  TrimBlanks(text);
+}
+
+}  // namespace
+
+bool ReadAssocRecord(AssocRecord& record, int32_t n) {
+  const char* const savedBase = RegistryBasePath;
+  char path[RecordPathSize];
+  bool result = false;
+  if (ComposeRecordPath(path, n)) {
+    RegistryBasePath = path;
+    char text[ValueSize];
+    ReadField(ValueNames[0], text);
+    if (text[0] != 0) {
+      if (static_cast<unsigned char>(text[0]) == GroupMarker) {
+        record.group = 1;
+        record.Mask = text + 1;  // the title is not trimmed again
+      } else {
+        record.group = 0;
+        record.Mask = text;
+      }
+      for (int i = 1; i < 8; ++i) {
+        ReadField(ValueNames[i], text);
+        *Field(record, i) = text;
+      }
+      result = true;
+    }
+  }
+  RegistryBasePath = savedBase;
+  return result;
+}
+
+bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
+  // The base path is set back here too, not only by SaveAssociations: it
+  // must never be left pointing at this function's own buffer.
+  const char* const savedBase = RegistryBasePath;
+  char path[RecordPathSize];
+  if (!ComposeRecordPath(path, n)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  RegistryBasePath = path;
+  HKEY key = OpenOrCreateKey("");
+  if (key == nullptr) {
+    RegistryBasePath = savedBase;
+    return false;
+  }
+  RegCloseKey(key);
+  const char* mask = record.group ? FormatShared("%c%s", GroupMarker, record.Mask.Text()) : record.Mask.Text();
+  WriteText(nullptr, ValueNames[0], mask);
+  for (int i = 1; i < 8; ++i) WriteText(nullptr, ValueNames[i], Field(record, i).Text());
+  RegistryBasePath = savedBase;
+  return true;
+}
+
+bool LoadAssociations(AssocList& list) {
+  AssocRecord scratch;
+  scratch.Reset();
+  if (!KeyExists(AssocKeyPath)) return false;
+  for (int32_t n = 0; n >= 0 && ReadAssocRecord(scratch, n); ++n) list.Append(&scratch);
+  return true;
+}
+
+bool SaveAssociations(const AssocList& list) {
+  const char* const savedBase = RegistryBasePath;
+  if (!DeleteKeyTree(HKEY_CURRENT_USER, AssocKeyPath)) return false;
+  RegistryBasePath = AssocKeyPath;
+  HKEY key = OpenOrCreateKey("");
+  RegistryBasePath = savedBase;
+  if (key == nullptr) return false;
+  RegCloseKey(key);
+  bool result = true;
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    if (!WriteAssocRecord(*list.At(i), static_cast<int32_t>(i))) {
+      result = false;
+      break;
+    }
+  }
+  RegistryBasePath = savedBase;
+  return result;
+}

@@ -1,0 +1,199 @@
+// Registry access below HKEY_CURRENT_USER. Every operation composes its key
+// path from RegistryBasePath and an optional subkey, opens the key, works and
+// closes it again; nothing is kept between calls. The writing side leaves the
+// registry's result code in the thread's last-error value, which the error
+// messages shown with the host's error-report flag rely on.
+#include "storage/registry.h"
+
+#include <cstring>
+#include <vector>
+
+#include "model/text.h"
+
+const char* RegistryBasePath = nullptr;
+
+namespace {
+
+constexpr int32_t ComposedPathSize = 1024;
+
+// Composes "base\subkey", or "base" alone when the subkey is null or empty,
+// into a buffer of ComposedPathSize bytes. A path that would not fit is
+// refused rather than cut, since a cut path names some other key.
+bool ComposePath(char* path, const char* subkey) {
+  const char* base = RegistryBasePath ? RegistryBasePath : "";
+  const bool withSubkey = subkey != nullptr && subkey[0] != 0;
+  size_t needed = std::strlen(base) + (withSubkey ? 1 + std::strlen(subkey) : 0);
+  if (needed >= static_cast<size_t>(ComposedPathSize)) {
+    path[0] = 0;
+    return false;
+  }
+  if (withSubkey) {
+    FormatBounded(path, ComposedPathSize, "%s\\%s", base, subkey);
+  } else {
+    FormatBounded(path, ComposedPathSize, "%s", base);
+  }
+  return true;
+}
+
+// Makes a successfully queried text a terminated one: a value shorter than
+// the buffer is terminated right after its data (an empty value fills in
+// nothing at all); a value that fills the buffer without a terminator loses
+// its last character to the terminator.
+void TerminateQueried(char* destination, DWORD filled, int32_t size) {
+  if (filled < static_cast<DWORD>(size)) {
+    destination[filled] = 0;
+  } else {
+    destination[size - 1] = 0;
+  }
+}
+
+void FillDefault(char* destination, const char* defaultText, int32_t size) {
+  if (defaultText != nullptr) {
+    CopyBounded(destination, defaultText, size);
+  } else {
+    std::memset(destination, 0, static_cast<size_t>(size));
+  }
+}
+
+}  // namespace
+
+HKEY OpenKeyForRead(const char* subkey) {
+  char path[ComposedPathSize];
+  if (!ComposePath(path, subkey)) return nullptr;
+  HKEY key = nullptr;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, path, &key) != ERROR_SUCCESS) return nullptr;
+  return key;
+}
+
+HKEY OpenOrCreateKey(const char* subkey) {
+  char path[ComposedPathSize];
+  if (!ComposePath(path, subkey)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HKEY key = nullptr;
+  LONG code = RegOpenKeyA(HKEY_CURRENT_USER, path, &key);
+  SetLastError(static_cast<DWORD>(code));
+  if (code == ERROR_SUCCESS) return key;
+  code = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                         nullptr);
+  SetLastError(static_cast<DWORD>(code));
+  return code == ERROR_SUCCESS ? key : nullptr;
+}
+
+uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultValue) {
+  HKEY key = OpenKeyForRead(subkey);
+  if (key == nullptr) return defaultValue;
+  // Starts at zero, so a value of fewer than 4 bytes reads with zero high bytes.
+  uint32_t number = 0;
+  DWORD capacity = sizeof number;
+  LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &capacity);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS ? number : defaultValue;
+}
+
+char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
+               int32_t size) {
+  if (destination == nullptr || size <= 0) return destination;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    DWORD filled = static_cast<DWORD>(size);
+    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
+    RegCloseKey(key);
+    if (code == ERROR_SUCCESS) {
+      TerminateQueried(destination, filled, size);
+      return destination;
+    }
+  }
+  FillDefault(destination, defaultText, size);
+  return destination;
+}
+
+char* ReadTextCut(const char* subkey, const char* valueName, char* destination, const char* defaultText,
+                  int32_t size) {
+  if (destination == nullptr || size <= 0) return destination;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    DWORD filled = static_cast<DWORD>(size);
+    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
+    if (code == ERROR_MORE_DATA) {
+      // filled now holds the size of the whole value: read it all and keep
+      // what fits.
+      std::vector<BYTE> whole(filled);
+      code = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.data(), &filled);
+      if (code == ERROR_SUCCESS) {
+        size_t kept = filled < static_cast<DWORD>(size) ? filled : static_cast<size_t>(size) - 1;
+        std::memcpy(destination, whole.data(), kept);
+        filled = static_cast<DWORD>(kept);
+      }
+    }
+    RegCloseKey(key);
+    if (code == ERROR_SUCCESS) {
+      TerminateQueried(destination, filled, size);
+      return destination;
+    }
+  }
+  FillDefault(destination, defaultText, size);
+  return destination;
+}
+
+bool WriteNumber(const char* subkey, const char* valueName, uint32_t value) {
+  HKEY key = OpenOrCreateKey(subkey);
+  if (key == nullptr) return false;
+  LONG code = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS;
+}
+
+bool WriteText(const char* subkey, const char* valueName, const char* text) {
+  HKEY key = OpenOrCreateKey(subkey);
+  if (key == nullptr) return false;
+  if (text == nullptr) text = "";
+  const DWORD length = static_cast<DWORD>(std::strlen(text)) + 1;  // with the terminator
+  LONG code = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS;
+}
+
+bool KeyExists(const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool DeleteKeyTree(HKEY parent, const char* subkey) {
+  // A null or empty subkey would name the parent itself, and for
+  // HKEY_CURRENT_USER that is the user's whole hive: refused.
+  if (subkey == nullptr || subkey[0] == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  HKEY key = nullptr;
+  LONG code = RegOpenKeyExA(parent, subkey, 0, KEY_READ | KEY_WRITE, &key);
+  SetLastError(static_cast<DWORD>(code));
+  if (code != ERROR_SUCCESS) return false;
+  // Index 0 every time: each child found is deleted before the next look.
+  for (;;) {
+    char name[ComposedPathSize];
+    std::memset(name, 0, sizeof name);
+    DWORD capacity = sizeof name;
+    code = RegEnumKeyExA(key, 0, name, &capacity, nullptr, nullptr, nullptr, nullptr);
+    SetLastError(static_cast<DWORD>(code));
+    if (code == ERROR_NO_MORE_ITEMS) {
+      code = ERROR_SUCCESS;
+      break;
+    }
+    if (code != ERROR_SUCCESS) break;
+    if (!DeleteKeyTree(key, name)) {
+      code = static_cast<LONG>(GetLastError());
+      break;
+    }
+  }
+  if (code == ERROR_SUCCESS) {
+    code = RegDeleteKeyA(parent, subkey);
+    SetLastError(static_cast<DWORD>(code));
+  }
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS;
+}

@@ -1,0 +1,197 @@
+// The registry layer: reads with defaults, writes that create their keys, the
+// last-error bookkeeping, and the deletion of whole key trees.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "storage/registry.h"
+#include "storage/storage_test_util.h"
+
+#ifndef _WIN32
+#include "winport.h"
+#endif
+
+namespace {
+
+class RegistryLayer : public StorageTest {
+ protected:
+  RegistryLayer() : StorageTest("RegistryLayer") {}
+};
+
+TEST_F(RegistryLayer, ReadNumberFallsBackToTheDefault) {
+  EXPECT_EQ(ReadNumber(nullptr, "Missing", 77), 77u) << "missing key";
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "Present", 5));
+  EXPECT_EQ(ReadNumber(nullptr, "Missing", 77), 77u) << "missing value";
+  EXPECT_EQ(ReadNumber(nullptr, "Present", 77), 5u);
+  EXPECT_EQ(ReadNumber("", "Present", 77), 5u) << "an empty subkey is no subkey";
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Eight", REG_BINARY, "12345678", 8));
+  EXPECT_EQ(ReadNumber(nullptr, "Eight", 77), 77u) << "data longer than 4 bytes";
+}
+
+TEST_F(RegistryLayer, ReadNumberTakesAnyTypeAndZeroesMissingHighBytes) {
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Two", REG_BINARY, "\x07\x01", 2));
+  EXPECT_EQ(ReadNumber(nullptr, "Two", 0xFFFFFFFF), 0x107u);
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "None", REG_DWORD, "", 0));
+  EXPECT_EQ(ReadNumber(nullptr, "None", 0xFFFFFFFF), 0u);
+  ASSERT_TRUE(regtest::SetText(settingsPath, "Text", "abc"));
+  EXPECT_EQ(ReadNumber(nullptr, "Text", 0), 0x00636261u);
+  ASSERT_TRUE(regtest::SetDword(settingsPath + "\\Sub", "N", 9));
+  EXPECT_EQ(ReadNumber("Sub", "N", 0), 9u);
+}
+
+TEST_F(RegistryLayer, ReadTextOfAValueThatDoesNotFitGivesTheDefault) {
+  ASSERT_TRUE(regtest::SetText(settingsPath, "Long", "0123456789"));
+  char buffer[8];
+  EXPECT_STREQ(ReadText(nullptr, "Long", buffer, "default text", sizeof buffer), "default");
+  std::memset(buffer, 'Z', sizeof buffer);
+  ReadText(nullptr, "Long", buffer, nullptr, sizeof buffer);
+  EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(8, '\0')) << "no default: all zeros";
+  EXPECT_STREQ(ReadText(nullptr, "Missing", buffer, "d", sizeof buffer), "d");
+  char fits[11];
+  EXPECT_STREQ(ReadText(nullptr, "Long", fits, "default", sizeof fits), "0123456789");
+}
+
+TEST_F(RegistryLayer, ReadTextAlwaysGivesATerminatedText) {
+  char buffer[6];
+  // Fills the buffer exactly without a terminator: the last byte becomes one.
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdef", 6));
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_STREQ(ReadText(nullptr, "Exact", buffer, "default", sizeof buffer), "abcde");
+  // Shorter, without a terminator: terminated right after the data.
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Short", REG_SZ, "abcX", 3));
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_STREQ(ReadText(nullptr, "Short", buffer, "default", sizeof buffer), "abc");
+  // No bytes at all: the empty text, not what the buffer held before.
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "NoBytes", REG_SZ, "", 0));
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_STREQ(ReadText(nullptr, "NoBytes", buffer, "default", sizeof buffer), "");
+}
+
+TEST_F(RegistryLayer, ReadTextCutKeepsWhatFits) {
+  ASSERT_TRUE(regtest::SetText(settingsPath, "Long", "0123456789"));
+  char buffer[8];
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_STREQ(ReadTextCut(nullptr, "Long", buffer, "default", sizeof buffer), "0123456");
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdefgh", 8));
+  EXPECT_STREQ(ReadTextCut(nullptr, "Exact", buffer, "default", sizeof buffer), "abcdefg");
+  EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "default", sizeof buffer), "default");
+  EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "far too long a default", sizeof buffer), "far too");
+}
+
+TEST_F(RegistryLayer, WritesCreateMissingKeysAndStoreExactForms) {
+  ASSERT_FALSE(regtest::Exists(settingsPath));
+  RegistryBasePath = "Software\\TollexTest\\RegistryLayer\\Deep\\Er";
+  EXPECT_TRUE(WriteText(nullptr, "Empty", ""));
+  regtest::RawValue empty = regtest::GetRaw(RegistryBasePath, "Empty");
+  EXPECT_EQ(empty.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(regtest::Bytes(empty.data), std::string(1, '\0'));
+
+  EXPECT_TRUE(WriteText("Child", "Text", "\x10Title \xb3"));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(std::string(RegistryBasePath) + "\\Child", "Text").data),
+            std::string("\x10Title \xb3\0", 9));
+
+  EXPECT_TRUE(WriteNumber(nullptr, "Number", 0x141));
+  regtest::RawValue number = regtest::GetRaw(RegistryBasePath, "Number");
+  EXPECT_EQ(number.type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(regtest::Bytes(number.data), std::string("\x41\x01\0\0", 4));
+}
+
+TEST_F(RegistryLayer, OpenOrCreateKeyLeavesTheCodeOfItsLastCall) {
+  SetLastError(1234);
+  HKEY created = OpenOrCreateKey("New");
+  ASSERT_NE(created, nullptr);
+  EXPECT_EQ(GetLastError(), 0u) << "the failed open is followed by a successful create";
+  RegCloseKey(created);
+  SetLastError(1234);
+  HKEY opened = OpenOrCreateKey("New");
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(GetLastError(), 0u);
+  RegCloseKey(opened);
+  // Reading never touches the last-error value.
+  SetLastError(1234);
+  EXPECT_EQ(OpenKeyForRead("Missing"), nullptr);
+  EXPECT_EQ(ReadNumber("Missing", "x", 3), 3u);
+  EXPECT_EQ(GetLastError(), 1234u);
+}
+
+TEST_F(RegistryLayer, PathsThatDoNotFitAreRefusedNotCut) {
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "N", 1));
+  std::string tooLong(1100, 'x');
+  EXPECT_EQ(OpenKeyForRead(tooLong.c_str()), nullptr);
+  EXPECT_EQ(ReadNumber(tooLong.c_str(), "N", 7), 7u);
+  EXPECT_FALSE(WriteNumber(tooLong.c_str(), "N", 2));
+  EXPECT_NE(GetLastError(), 0u);
+  EXPECT_EQ(regtest::Subkeys(settingsPath).size(), 0u);
+}
+
+TEST_F(RegistryLayer, KeyExists) {
+  EXPECT_FALSE(KeyExists(settingsPath.c_str()));
+  ASSERT_TRUE(regtest::CreateKey(settingsPath));
+  EXPECT_TRUE(KeyExists(settingsPath.c_str()));
+  EXPECT_FALSE(KeyExists((settingsPath + "\\Nope").c_str()));
+}
+
+TEST_F(RegistryLayer, DeleteKeyTreeRemovesEveryLevel) {
+  const std::string root = scratch / "Tree";
+  for (const char* sub : {"A\\B\\C", "A\\B2", "D", "A\\B\\C\\E"}) ASSERT_TRUE(regtest::CreateKey(root + "\\" + sub));
+  ASSERT_TRUE(regtest::SetText(root + "\\A\\B\\C", "v", "x"));
+  ASSERT_TRUE(regtest::SetText(root, "top", "y"));
+  ASSERT_TRUE(regtest::CreateKey(scratch / "TreeSibling"));
+  SetLastError(1234);
+  EXPECT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, root.c_str()));
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_FALSE(regtest::Exists(root));
+  EXPECT_TRUE(regtest::Exists(scratch / "TreeSibling")) << "a sibling whose name starts the same stays";
+}
+
+TEST_F(RegistryLayer, DeleteKeyTreeOfAMissingKeyFailsWithNotFound) {
+  SetLastError(0);
+  EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, (scratch / "Absent").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(RegistryLayer, DeleteKeyTreeRefusesToNameTheParentItself) {
+  ASSERT_TRUE(regtest::CreateKey(scratch / "Keep\\Child"));
+  HKEY parent;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (scratch / "Keep").c_str(), 0, KEY_READ | KEY_WRITE, &parent),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(DeleteKeyTree(parent, ""));
+  EXPECT_FALSE(DeleteKeyTree(parent, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  RegCloseKey(parent);
+  EXPECT_TRUE(regtest::Exists(scratch / "Keep\\Child"));
+}
+
+#ifndef _WIN32
+TEST_F(RegistryLayer, FailedWritesLeaveTheCodeTheCallersShow) {
+  // The key cannot be created: false, and the code of the create.
+  WinportRegistryFailNthWrite(1);
+  SetLastError(0);
+  EXPECT_FALSE(WriteNumber(nullptr, "N", 1));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(regtest::Exists(settingsPath));
+
+  // The key is there but the value cannot be stored: false, and the code of
+  // the successful open stays.
+  ASSERT_TRUE(regtest::CreateKey(settingsPath));
+  WinportRegistryFailNthWrite(1);
+  EXPECT_FALSE(WriteText(nullptr, "T", "x"));
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_FALSE(regtest::GetRaw(settingsPath, "T").found);
+  WinportRegistryFailNthWrite(0);
+}
+
+TEST_F(RegistryLayer, DeleteKeyTreeStopsAtTheFirstFailure) {
+  const std::string root = scratch / "Tree";
+  for (const char* sub : {"A\\Deep", "B", "C"}) ASSERT_TRUE(regtest::CreateKey(root + "\\" + sub));
+  // Deletions run A\Deep, A, B, C, root: the third one (B) fails.
+  WinportRegistryFailNthWrite(3);
+  EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, root.c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(WinportRegistryWriteCount(), 3);
+  EXPECT_EQ(regtest::Subkeys(root), (std::vector<std::string>{"B", "C"}));
+  WinportRegistryFailNthWrite(0);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The plug-in's display settings in its own registry key.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "storage/settings.h"
+#include "storage/storage_test_util.h"
+
+#ifndef _WIN32
+#include "winport.h"
+#endif
+
+namespace {
+
+class Settings : public StorageTest {
+ protected:
+  Settings() : StorageTest("Settings") {}
+  void SetUp() override {
+    StorageTest::SetUp();
+    saved = PluginSettings;
+    // Something other than the defaults, so that a load has to set every field.
+    PluginSettings = {7, 7, 7, 7, 7, 7, 7, 7};
+  }
+  void TearDown() override {
+    PluginSettings = saved;
+    StorageTest::TearDown();
+  }
+
+  std::vector<std::string> SortedValueNames() {
+    std::vector<std::string> names = regtest::ValueNames(settingsPath);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  PluginSettingsRecord saved{};
+};
+
+TEST_F(Settings, WithoutAKeyEveryFieldTakesItsDefault) {
+  LoadSettings();
+  EXPECT_EQ(PluginSettings.ShowEx, 0);
+  EXPECT_EQ(PluginSettings.ShowView, 0);
+  EXPECT_EQ(PluginSettings.ShowEdit, 0);
+  EXPECT_EQ(PluginSettings.ExLen, 15);
+  EXPECT_EQ(PluginSettings.ViewLen, 15);
+  EXPECT_EQ(PluginSettings.EditLen, 15);
+  EXPECT_EQ(PluginSettings.SortType, 0);
+  EXPECT_EQ(PluginSettings.GroupChar, 205);
+}
+
+TEST_F(Settings, StoredValuesAreReadUnderTheirOwnNames) {
+  const char* names[] = {"ShowEx", "ExLen", "ShowView", "ViewLen", "ShowEdit", "EditLen", "SortType"};
+  for (int i = 0; i < 7; ++i) ASSERT_TRUE(regtest::SetDword(settingsPath, names[i], 100 + i));
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "GroupChar", 0xC4));
+  LoadSettings();
+  EXPECT_EQ(PluginSettings.ShowEx, 100);
+  EXPECT_EQ(PluginSettings.ExLen, 101);
+  EXPECT_EQ(PluginSettings.ShowView, 102);
+  EXPECT_EQ(PluginSettings.ViewLen, 103);
+  EXPECT_EQ(PluginSettings.ShowEdit, 104);
+  EXPECT_EQ(PluginSettings.EditLen, 105);
+  EXPECT_EQ(PluginSettings.SortType, 106);
+  EXPECT_EQ(PluginSettings.GroupChar, 0xC4);
+}
+
+TEST_F(Settings, ColumnLimitsAreNeverWritten) {
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "ExLen", 40));
+  LoadSettings();
+  EXPECT_EQ(PluginSettings.ExLen, 40);
+  PluginSettings.ExLen = 3;
+  PluginSettings.ViewLen = 4;
+  SaveSettings();
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "ExLen").data), std::string("\x28\0\0\0", 4));
+  EXPECT_FALSE(regtest::GetRaw(settingsPath, "ViewLen").found);
+}
+
+TEST_F(Settings, GroupCharKeepsTheLowByte) {
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "GroupChar", 0x141));
+  LoadSettings();
+  EXPECT_EQ(PluginSettings.GroupChar, 0x41);
+  SaveSettings();
+  regtest::RawValue stored = regtest::GetRaw(settingsPath, "GroupChar");
+  EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(regtest::Bytes(stored.data), std::string("\x41\0\0\0", 4));
+}
+
+TEST_F(Settings, FirstSaveCreatesTheKeyWithExactlyFiveValues) {
+  LoadSettings();
+  PluginSettings.ShowView = 1;
+  PluginSettings.SortType = 4;
+  SaveSettings();
+  EXPECT_EQ(SortedValueNames(), (std::vector<std::string>{"GroupChar", "ShowEdit", "ShowEx", "ShowView", "SortType"}));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "ShowView").data), std::string("\1\0\0\0", 4));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "SortType").data), std::string("\4\0\0\0", 4));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "GroupChar").data), std::string("\xcd\0\0\0", 4));
+}
+
+TEST_F(Settings, ValuesOutsideTheirRangeAreKeptAsStored) {
+  // The list screen treats them as 0 where it uses them; the stored values
+  // themselves change only when the user changes the sort.
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "SortType", 99));
+  ASSERT_TRUE(regtest::SetDword(settingsPath, "EditLen", static_cast<uint32_t>(-5)));
+  LoadSettings();
+  EXPECT_EQ(PluginSettings.SortType, 99);
+  EXPECT_EQ(PluginSettings.EditLen, -5);
+  SaveSettings();
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "SortType").data), std::string("\x63\0\0\0", 4));
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "EditLen").data), std::string("\xfb\xff\xff\xff", 4));
+}
+
+#ifndef _WIN32
+TEST_F(Settings, AFailedWriteDoesNotStopTheOthers) {
+  ASSERT_TRUE(regtest::CreateKey(settingsPath));
+  LoadSettings();
+  // Each value is one RegSetValueExA (the key exists): the second, ShowView, fails.
+  WinportRegistryFailNthWrite(2);
+  SaveSettings();
+  EXPECT_EQ(WinportRegistryWriteCount(), 5);
+  EXPECT_EQ(SortedValueNames(), (std::vector<std::string>{"GroupChar", "ShowEdit", "ShowEx", "SortType"}));
+  WinportRegistryFailNthWrite(0);
+}
+#endif
+
+}  // namespace

@@ -54,7 +54,9 @@ TEST_F(RegistryLayer, ReadTextOfAValueThatDoesNotFitGivesTheDefault) {
 TEST_F(RegistryLayer, ReadTextAlwaysGivesATerminatedText) {
   char buffer[6];
   // Fills the buffer exactly without a terminator: the last byte becomes one.
-  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdef", 6));
+  // (The byte after the given length is not zero: Wine would otherwise take
+  // the terminator in.)
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdefX", 6));
   std::memset(buffer, 'Z', sizeof buffer);
   EXPECT_STREQ(ReadText(nullptr, "Exact", buffer, "default", sizeof buffer), "abcde");
   // Shorter, without a terminator: terminated right after the data.
@@ -72,7 +74,7 @@ TEST_F(RegistryLayer, ReadTextCutKeepsWhatFits) {
   char buffer[8];
   std::memset(buffer, 'Z', sizeof buffer);
   EXPECT_STREQ(ReadTextCut(nullptr, "Long", buffer, "default", sizeof buffer), "0123456");
-  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdefgh", 8));
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdefghX", 8));
   EXPECT_STREQ(ReadTextCut(nullptr, "Exact", buffer, "default", sizeof buffer), "abcdefg");
   EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "default", sizeof buffer), "default");
   EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "far too long a default", sizeof buffer), "far too");

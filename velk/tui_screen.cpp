@@ -7,6 +7,7 @@
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <langinfo.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -41,6 +42,41 @@ constexpr const char* kContentsTopic = "Contents";
 // keyboard protocol some terminals have. Terminals without them ignore both.
 constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
 constexpr char kKeysOff[] = "\033[>4m\033[<u";
+
+// A signal that ends velk while the screen is up (Ctrl+C, a closed
+// terminal) must still switch the extended key reports off again, or the
+// shell behind velk gets keys it does not understand. ncurses' own handler,
+// when it installed one, then restores the terminal.
+struct sigaction previousHandlers[4];
+constexpr int kEndingSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void OnEndingSignal(int sig) {
+  ssize_t ignored = write(STDOUT_FILENO, kKeysOff, sizeof kKeysOff - 1);
+  (void)ignored;
+  for (int i = 0; i < 4; ++i) {
+    if (kEndingSignals[i] != sig) continue;
+    sigaction(sig, &previousHandlers[i], nullptr);
+    if (previousHandlers[i].sa_handler != SIG_DFL && previousHandlers[i].sa_handler != SIG_IGN &&
+        !(previousHandlers[i].sa_flags & SA_SIGINFO)) {
+      previousHandlers[i].sa_handler(sig);
+      return;
+    }
+  }
+  raise(sig);
+}
+
+void CatchEndingSignals(bool on) {
+  for (int i = 0; i < 4; ++i) {
+    if (on) {
+      struct sigaction action {};
+      action.sa_handler = OnEndingSignal;
+      sigemptyset(&action.sa_mask);
+      sigaction(kEndingSignals[i], &action, &previousHandlers[i]);
+    } else {
+      sigaction(kEndingSignals[i], &previousHandlers[i], nullptr);
+    }
+  }
+}
 
 std::wstring Repeat(wchar_t c, int n) { return n > 0 ? std::wstring(static_cast<size_t>(n), c) : std::wstring(); }
 
@@ -228,11 +264,13 @@ void TerminalFrontEnd::Start() {
   if (write(STDOUT_FILENO, kKeysOn, sizeof kKeysOn - 1) < 0) {
     // Not being able to ask for extended keys only leaves the alternatives.
   }
+  CatchEndingSignals(true);
 }
 
 void TerminalFrontEnd::Stop() {
   if (!started_) return;
   started_ = false;
+  CatchEndingSignals(false);
   curs_set(1);
   erase();
   refresh();

@@ -108,7 +108,7 @@ bool Redirect(HMODULE module, const char* dll, const char* function, Fn replacem
   if (!original) {
     // The plug-in does not call it: use the system's for completeness.
     HMODULE exporter = GetModuleHandleA(dll);
-    real = exporter ? reinterpret_cast<Fn>(GetProcAddress(exporter, function)) : nullptr;
+    real = exporter ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(exporter, function))) : nullptr;
     return false;
   }
   if (original != reinterpret_cast<void*>(replacement)) real = reinterpret_cast<Fn>(original);

@@ -1,0 +1,175 @@
+// A plain timing harness with the measurements of the Google Benchmark
+// target, for builds that have no Google Benchmark (the 64-bit Windows build
+// run under Wine, against the real registry). Each figure is timed in
+// rounds: a round repeats the workload until it has run for at least the
+// given time, and the median of the rounds' per-run times is printed.
+// Figures and floors are timed in alternation, round by round, so that a
+// change of machine load strikes both alike.
+//
+//   tollex_bench_harness [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass]
+//
+// Output: one line per figure, "name/size  median_us  min_us  runs", then
+// the ratios to the floors.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/assoc_list.h"
+#include "storage/assoc_store.h"
+#include "ui/list_screen.h"
+#include "ui/session.h"
+#include "workload.h"
+
+namespace {
+
+constexpr const char* StoreRoot = "Software\\TollexBench";
+constexpr int HeaderEvery = 25;
+
+using Clock = std::chrono::steady_clock;
+
+struct Figure {
+  Figure(std::string figureName, std::function<bool()> workload)
+      : name(std::move(figureName)), run(std::move(workload)) {}
+  std::string name;
+  std::function<bool()> run;  // false: the workload failed
+  std::vector<double> perRunUs;
+  long runs = 0;
+  bool failed = false;
+};
+
+// One round: repeats run() until minMs have passed; returns microseconds per run.
+double Round(Figure& figure, double minMs) {
+  long count = 0;
+  const auto start = Clock::now();
+  double elapsedMs = 0;
+  do {
+    if (!figure.run()) {
+      figure.failed = true;
+      return 0;
+    }
+    ++count;
+    elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  } while (elapsedMs < minMs);
+  figure.runs += count;
+  return elapsedMs * 1000.0 / static_cast<double>(count);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Times a group of figures in alternation.
+void TimeGroup(std::vector<Figure*> group, int rounds, double minMs) {
+  for (Figure* figure : group) Round(*figure, minMs / 4);  // warm-up, not counted
+  for (Figure* figure : group) figure->runs = 0;
+  for (int r = 0; r < rounds; ++r) {
+    for (Figure* figure : group) {
+      if (figure->failed) continue;
+      figure->perRunUs.push_back(Round(*figure, minMs));
+    }
+  }
+  for (Figure* figure : group) {
+    if (figure->failed) {
+      std::printf("%-24s FAILED\n", figure->name.c_str());
+    } else {
+      std::printf("%-24s %12.1f %12.1f %8ld\n", figure->name.c_str(), Median(figure->perRunUs),
+                  *std::min_element(figure->perRunUs.begin(), figure->perRunUs.end()), figure->runs);
+    }
+    std::fflush(stdout);
+  }
+}
+
+double MedianOf(const Figure& figure) { return figure.failed ? 0 : Median(figure.perRunUs); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rounds = 5;
+  double minMs = 200;
+  std::vector<int> sizes = {100, 1000};
+  bool pass = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
+      rounds = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--min-ms") && i + 1 < argc) {
+      minMs = std::atof(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--sizes") && i + 1 < argc) {
+      sizes.clear();
+      for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ",")) sizes.push_back(std::atoi(p));
+    } else if (!std::strcmp(argv[i], "--pass")) {
+      pass = true;
+    } else {
+      std::fprintf(stderr, "usage: %s [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass]\n", argv[0]);
+      return 2;
+    }
+  }
+
+  std::printf("%-24s %12s %12s %8s\n", "figure", "median_us", "min_us", "runs");
+  struct Ratio {
+    std::string name;
+    double figure, floor;
+  };
+  std::vector<Ratio> ratios;
+  int status = 0;
+
+  for (int n : sizes) {
+    AssocList table;
+    bench::FillTable(table, n, HeaderEvery);
+    const std::string suffix = "/" + std::to_string(n);
+
+    std::string problem = bench::CheckStoreFloor(table, StoreRoot);
+    if (!problem.empty()) {
+      std::printf("check of the floor for %d entries failed: %s\n", n, problem.c_str());
+      status = 1;
+      continue;
+    }
+    bench::BarePlan plan(table);
+    const uint32_t expected = static_cast<uint32_t>(n);
+    Figure load{"Load" + suffix, [expected] {
+                  AssocList list;
+                  return LoadAssociations(list) && list.Count() == expected;
+                }};
+    Figure loadFloor{"LoadFloor" + suffix, [&plan, n] { return plan.Load() == n * 8; }};
+    TimeGroup({&load, &loadFloor}, rounds, minMs);
+    ratios.push_back({"Load" + suffix, MedianOf(load), MedianOf(loadFloor)});
+
+    Figure save{"Save" + suffix, [&table] { return SaveAssociations(table); }};
+    Figure saveFloor{"SaveFloor" + suffix, [&plan] { return plan.Save(); }};
+    TimeGroup({&save, &saveFloor}, rounds, minMs);
+    ratios.push_back({"Save" + suffix, MedianOf(save), MedianOf(saveFloor)});
+    if (load.failed || loadFloor.failed || save.failed || saveFloor.failed) status = 1;
+
+    if (pass) {
+      bench::InstallLeanHost();
+      bench::UseScreenSettings();
+      bench::captureNextMenu = true;
+      RunListScreen(table);
+      const std::vector<HostMenuItem> lines = bench::captured;
+      Figure screen{"ListPass" + suffix, [&table] {
+                      RunListScreen(table);
+                      return true;
+                    }};
+      Figure screenFloor{"ListPassFloor" + suffix, [&lines] {
+                           bench::CopyPassBytes(lines);
+                           return true;
+                         }};
+      TimeGroup({&screen, &screenFloor}, rounds, minMs);
+      ratios.push_back({"ListPass" + suffix, MedianOf(screen), MedianOf(screenFloor)});
+    }
+  }
+  bench::RemoveStoreRoot(StoreRoot);
+
+  std::printf("\n%-24s %8s\n", "ratio to floor", "x");
+  for (const Ratio& r : ratios) {
+    if (r.floor > 0) std::printf("%-24s %8.2f\n", r.name.c_str(), r.figure / r.floor);
+  }
+  return status;
+}

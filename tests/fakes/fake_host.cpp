@@ -75,8 +75,10 @@ int TOLLEX_CALL FakeHost::ShowMenu(int32_t, int x, int y, int maxHeight, uint32_
   if (items && itemCount > 0) call.items.assign(items, items + itemCount);
   self->menuCalls.push_back(call);
   if (self->menuAnswers.empty()) {
-    if (breakCode) *breakCode = -1;
-    return -1;
+    std::pair<int, int> computed(-1, -1);
+    if (self->menuResponder) computed = self->menuResponder(self->menuCalls.back());
+    if (breakCode) *breakCode = computed.second;
+    return computed.first;
   }
   auto answer = self->menuAnswers.front();
   self->menuAnswers.pop_front();
@@ -95,7 +97,7 @@ int TOLLEX_CALL FakeHost::RunDialog(int32_t, int x, int y, int width, int height
   call.helpTopic = helpTopic ? helpTopic : "(null)";
   if (items && itemCount > 0) call.items.assign(items, items + itemCount);
   self->dialogCalls.push_back(call);
-  if (self->dialogAnswers.empty()) return -1;
+  if (self->dialogAnswers.empty()) return self->dialogResponder ? self->dialogResponder(items, itemCount) : -1;
   DialogAnswer answer = self->dialogAnswers.front();
   self->dialogAnswers.pop_front();
   return answer(items, itemCount);
@@ -115,7 +117,7 @@ int TOLLEX_CALL FakeHost::ShowMessage(int32_t, uint32_t flags, const char* helpT
     for (int i = 0; items && i < itemCount; ++i) call.items.push_back(items[i] ? items[i] : "(null)");
   }
   self->messageCalls.push_back(call);
-  if (self->messageAnswers.empty()) return -1;
+  if (self->messageAnswers.empty()) return self->messageResponder ? self->messageResponder(self->messageCalls.back()) : -1;
   int answer = self->messageAnswers.front();
   self->messageAnswers.pop_front();
   return answer;

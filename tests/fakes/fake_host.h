@@ -60,6 +60,12 @@ class FakeHost {
   std::deque<int> messageAnswers;
   std::deque<std::pair<int, int>> menuAnswers;  // (returned position, break code)
   std::deque<DialogAnswer> dialogAnswers;
+  // Consulted only when the matching queue above is empty (unset, the
+  // defaults above apply): answers computed from the call just recorded, for
+  // drivers that decide as they go (fuzzing, long random sessions).
+  std::function<std::pair<int, int>(const MenuCall& call)> menuResponder;  // (position, break code)
+  std::function<int(const MessageCall& call)> messageResponder;
+  DialogAnswer dialogResponder;
 
   // Recorded calls.
   std::vector<MessageCall> messageCalls;

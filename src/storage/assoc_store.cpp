@@ -95,10 +95,13 @@ bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
   }
   RegCloseKey(key);
   const char* mask = record.group ? FormatShared("%c%s", GroupMarker, record.Mask.Text()) : record.Mask.Text();
-  WriteText(nullptr, ValueNames[0], mask);
-  for (int i = 1; i < 8; ++i) WriteText(nullptr, ValueNames[i], Field(record, i).Text());
+  // A value that could not be written fails the record, and so the save: a
+  // missing Mask would end the next load there and lose every later entry,
+  // and any other missing value would silently empty its field.
+  bool written = WriteText(nullptr, ValueNames[0], mask);
+  for (int i = 1; i < 8 && written; ++i) written = WriteText(nullptr, ValueNames[i], Field(record, i).Text());
   RegistryBasePath = savedBase;
-  return true;
+  return written;
 }
 
 bool LoadAssociations(AssocList& list) {
@@ -111,7 +114,10 @@ bool LoadAssociations(AssocList& list) {
 
 bool SaveAssociations(const AssocList& list) {
   const char* const savedBase = RegistryBasePath;
-  if (!DeleteKeyTree(HKEY_CURRENT_USER, AssocKeyPath)) return false;
+  // A table key that is already gone (an earlier save failed right after
+  // deleting it) is nothing to delete; refusing to save then would leave the
+  // table lost for good.
+  if (KeyExists(AssocKeyPath) && !DeleteKeyTree(HKEY_CURRENT_USER, AssocKeyPath)) return false;
   RegistryBasePath = AssocKeyPath;
   HKEY key = OpenOrCreateKey("");
   RegistryBasePath = savedBase;

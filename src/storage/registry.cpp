@@ -142,6 +142,9 @@ bool WriteNumber(const char* subkey, const char* valueName, uint32_t value) {
   if (key == nullptr) return false;
   LONG code = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
+  // A failed store leaves its own code, not the successful open's 0, for
+  // the error report that follows.
+  if (code != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
   return code == ERROR_SUCCESS;
 }
 
@@ -152,6 +155,7 @@ bool WriteText(const char* subkey, const char* valueName, const char* text) {
   const DWORD length = static_cast<DWORD>(std::strlen(text)) + 1;  // with the terminator
   LONG code = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
   RegCloseKey(key);
+  if (code != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
   return code == ERROR_SUCCESS;
 }
 

@@ -69,6 +69,17 @@ TEST_F(AssocStore, MissingTableFailsAndLeavesTheListAlone) {
   EXPECT_EQ(list.Count(), 1u);
 }
 
+TEST_F(AssocStore, SaveRecreatesATableKeyThatIsGone) {
+  // As after a save that failed right after deleting the old table.
+  AssocList list;
+  AssocRecord record = Record("*.txt", "Text");
+  list.Append(&record);
+  ASSERT_FALSE(regtest::Exists(assocPath));
+  EXPECT_TRUE(Save(list));
+  EXPECT_EQ(Stored(0, "Mask"), std::string("*.txt\0", 6));
+  EXPECT_EQ(regtest::Subkeys(assocPath), std::vector<std::string>{"Type0"});
+}
+
 TEST_F(AssocStore, EmptyTableLoadsAsAnEmptyList) {
   ASSERT_TRUE(regtest::CreateKey(assocPath));
   AssocList list;
@@ -229,9 +240,9 @@ TEST_F(AssocStore, EveryFailureOfASave) {
     const int calls = WinportRegistryWriteCount();
     WinportRegistryFailNthWrite(0);
 
-    const bool structural = n <= 6 || n == 15;
-    EXPECT_EQ(saved, !structural);
-    if (structural) {
+    // Every failing call fails the save and leaves its code.
+    EXPECT_EQ(saved, n > 23);
+    if (n <= 23) {
       EXPECT_EQ(code, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     }
     if (n <= 4) {
@@ -248,12 +259,14 @@ TEST_F(AssocStore, EveryFailureOfASave) {
       EXPECT_EQ(Stored(0, "Mask"), std::string("*.a\0", 4));
       EXPECT_EQ(calls, 15);
     } else if (n <= 23) {
-      // A failed value write goes unnoticed; that value alone is missing.
-      EXPECT_EQ(calls, 23);
+      // A failed value write fails the save at once: that record's later
+      // values and the later records are not written.
+      EXPECT_EQ(calls, n);
       const int record = n < 15 ? 0 : 1;
-      const char* name = kNames[(n - (record == 0 ? 7 : 16))];
-      EXPECT_EQ(Stored(record, name), "<missing>") << name;
-      EXPECT_EQ(regtest::ValueNames(TypeKey(record)).size(), 7u);
+      const int failed = n - (record == 0 ? 7 : 16);
+      EXPECT_EQ(Stored(record, kNames[failed]), "<missing>") << kNames[failed];
+      EXPECT_EQ(regtest::ValueNames(TypeKey(record)).size(), static_cast<size_t>(failed));
+      EXPECT_EQ(regtest::Exists(TypeKey(1)), record == 1);
     } else {
       EXPECT_EQ(calls, 23);
       EXPECT_EQ(Stored(1, "Description"), std::string("B\0", 2));

@@ -174,12 +174,18 @@ TEST_F(RegistryLayer, FailedWritesLeaveTheCodeTheCallersShow) {
   EXPECT_FALSE(regtest::Exists(settingsPath));
 
   // The key is there but the value cannot be stored: false, and the code of
-  // the successful open stays.
+  // the failed store, not the successful open's 0, which an error report
+  // would show as success.
   ASSERT_TRUE(regtest::CreateKey(settingsPath));
   WinportRegistryFailNthWrite(1);
+  SetLastError(0);
   EXPECT_FALSE(WriteText(nullptr, "T", "x"));
-  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_FALSE(regtest::GetRaw(settingsPath, "T").found);
+  WinportRegistryFailNthWrite(1);
+  SetLastError(0);
+  EXPECT_FALSE(WriteNumber(nullptr, "N", 1));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   WinportRegistryFailNthWrite(0);
 }
 

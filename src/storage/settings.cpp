@@ -28,11 +28,22 @@ void LoadSettings() {
   PluginSettings.GroupChar = static_cast<uint8_t>(ReadNumber(nullptr, "GroupChar", 205) & 0xFF);
 }
 
-void SaveSettings() {
-  // The column limits are never written; the results are not examined.
-  WriteNumber(nullptr, "ShowEx", static_cast<uint32_t>(PluginSettings.ShowEx));
-  WriteNumber(nullptr, "ShowView", static_cast<uint32_t>(PluginSettings.ShowView));
-  WriteNumber(nullptr, "ShowEdit", static_cast<uint32_t>(PluginSettings.ShowEdit));
-  WriteNumber(nullptr, "SortType", static_cast<uint32_t>(PluginSettings.SortType));
-  WriteNumber(nullptr, "GroupChar", PluginSettings.GroupChar);
+bool SaveSettings() {
+  // The column limits are never written. All five are tried even when one
+  // fails, and the first failure's code is the one left for the report.
+  bool saved = true;
+  DWORD firstFailure = 0;
+  auto store = [&](const char* name, uint32_t value) {
+    if (!WriteNumber(nullptr, name, value) && saved) {
+      saved = false;
+      firstFailure = GetLastError();
+    }
+  };
+  store("ShowEx", static_cast<uint32_t>(PluginSettings.ShowEx));
+  store("ShowView", static_cast<uint32_t>(PluginSettings.ShowView));
+  store("ShowEdit", static_cast<uint32_t>(PluginSettings.ShowEdit));
+  store("SortType", static_cast<uint32_t>(PluginSettings.SortType));
+  store("GroupChar", PluginSettings.GroupChar);
+  if (!saved) SetLastError(firstFailure);
+  return saved;
 }

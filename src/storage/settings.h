@@ -17,4 +17,6 @@ struct PluginSettingsRecord {
 extern PluginSettingsRecord PluginSettings;
 
 void LoadSettings();
-void SaveSettings();
+// Writes the five settings the user can change; false when any of them
+// could not be stored (the last error then holds the failing call's code).
+bool SaveSettings();

@@ -48,13 +48,11 @@ void RunEditingSession() {
     const int answer = HostMessageBox(BoxMessage(MsgApplyAsk), ApplyAskFlags, "ApplyAsk");
     if (answer == ApplyDiscard) return;
     if (answer != ApplySave) continue;  // third button or Esc: back to the list
-    if (SaveAssociations(list)) {
-      SaveSettings();
-      return;
-    }
-    // The save failed and the registry may hold only part of the table: keep
-    // the user's list and go back to it, so that leaving asks again and the
-    // save can be retried or the changes discarded knowingly.
+    if (SaveAssociations(list) && SaveSettings()) return;
+    // The save failed and the registry may hold only part of the table (or
+    // the table but not the settings): keep the user's list and go back to
+    // it, so that leaving asks again and the save can be retried or the
+    // changes discarded knowingly.
     ReportKeyFailure(MsgSaveFailed);
   }
 }

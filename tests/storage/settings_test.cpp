@@ -89,7 +89,7 @@ TEST_F(Settings, FirstSaveCreatesTheKeyWithExactlyFiveValues) {
   LoadSettings();
   PluginSettings.ShowView = 1;
   PluginSettings.SortType = 4;
-  SaveSettings();
+  EXPECT_TRUE(SaveSettings());
   EXPECT_EQ(SortedValueNames(), (std::vector<std::string>{"GroupChar", "ShowEdit", "ShowEx", "ShowView", "SortType"}));
   EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "ShowView").data), std::string("\1\0\0\0", 4));
   EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "SortType").data), std::string("\4\0\0\0", 4));
@@ -115,7 +115,9 @@ TEST_F(Settings, AFailedWriteDoesNotStopTheOthers) {
   LoadSettings();
   // Each value is one RegSetValueExA (the key exists): the second, ShowView, fails.
   WinportRegistryFailNthWrite(2);
-  SaveSettings();
+  SetLastError(0);
+  EXPECT_FALSE(SaveSettings()) << "a lost setting is reported";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(WinportRegistryWriteCount(), 5);
   EXPECT_EQ(SortedValueNames(), (std::vector<std::string>{"GroupChar", "ShowEdit", "ShowEx", "SortType"}));
   WinportRegistryFailNthWrite(0);

@@ -112,6 +112,72 @@ int ForwardCompare(const void* a, const void* b) { return sortCompare(a, b); }
 
 int ByteCompare(const void* a, const void* b) { return std::memcmp(a, b, sortElementSize); }
 
+// An in-place quicksort of n records of the given size. It is the module's
+// own rather than the C library's so that records with equal keys end in the
+// same order on every platform (the C libraries' sorts differ there), which
+// keeps the saved table the same whichever build wrote it. Not stable.
+class QuickSorter {
+ public:
+  QuickSorter(unsigned char* base, size_t size, int (*compare)(const void*, const void*))
+      : base(base), size(size), compare(compare),
+        temporary(static_cast<unsigned char*>(MemAlloc(size))) {}
+  ~QuickSorter() { MemFree(temporary); }
+  QuickSorter(const QuickSorter&) = delete;
+  QuickSorter& operator=(const QuickSorter&) = delete;
+
+  void Sort(size_t low, size_t high) {  // inclusive bounds
+    while (low < high) {
+      if (high - low < 8) {
+        InsertionSort(low, high);
+        return;
+      }
+      size_t middle = low + (high - low) / 2;
+      // Median of three moved to low, used as the pivot.
+      if (Less(middle, low)) Exchange(middle, low);
+      if (Less(high, low)) Exchange(high, low);
+      if (Less(high, middle)) Exchange(high, middle);
+      Exchange(low, middle);
+      size_t i = low, j = high + 1;
+      for (;;) {
+        do ++i; while (i <= high && Less(i, low));
+        do --j; while (Less(low, j));
+        if (i >= j) break;
+        Exchange(i, j);
+      }
+      Exchange(low, j);
+      // Recurse into the smaller side, loop on the larger: depth stays logarithmic.
+      if (j - low < high - j) {
+        if (j > low) Sort(low, j - 1);
+        low = j + 1;
+      } else {
+        Sort(j + 1, high);
+        if (j == 0) return;
+        high = j - 1;
+      }
+    }
+  }
+
+ private:
+  unsigned char* At(size_t i) const { return base + i * size; }
+  bool Less(size_t a, size_t b) const { return compare(At(a), At(b)) < 0; }
+  void Exchange(size_t a, size_t b) {
+    if (a == b) return;
+    std::memcpy(temporary, At(a), size);
+    std::memcpy(At(a), At(b), size);
+    std::memcpy(At(b), temporary, size);
+  }
+  void InsertionSort(size_t low, size_t high) {
+    for (size_t i = low + 1; i <= high; ++i) {
+      for (size_t k = i; k > low && Less(k, k - 1); --k) Exchange(k, k - 1);
+    }
+  }
+
+  unsigned char* base;
+  size_t size;
+  int (*compare)(const void*, const void*);
+  unsigned char* temporary;
+};
+
 }  // namespace
 
 void RecordArray::SortRange(RecordCompare compare, int32_t first, int32_t last) {
@@ -127,6 +193,6 @@ void RecordArray::SortRange(RecordCompare compare, int32_t first, int32_t last) 
   if (first < 0) first = 0;
   if (last < 0 || last > lastIndex) last = lastIndex;
   if (last - first < 1) return;
-  std::qsort(data + static_cast<size_t>(first) * elementSize, static_cast<size_t>(last - first + 1), elementSize,
-             comparison);
+  QuickSorter sorter(data, elementSize, comparison);
+  sorter.Sort(static_cast<size_t>(first), static_cast<size_t>(last));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,16 @@ struct VersionCase {
   bool accepted;
 };
 
+std::string VersionName(const ::testing::TestParamInfo<VersionCase>& info) {
+  const VersionCase& v = info.param;
+  return "V" + std::to_string(v.major) + "_" + std::to_string(v.minor) + "_" + std::to_string(v.build) +
+         (v.accepted ? "_accepted" : "_refused");
+}
+
+void PrintTo(const VersionCase& v, std::ostream* out) {
+  *out << v.major << "." << v.minor << " build " << v.build;
+}
+
 class VersionGateTest : public HostModuleTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionGateTest, EachComponentIsComparedOnItsOwn) {
@@ -284,7 +295,8 @@ TEST_P(VersionGateTest, EachComponentIsComparedOnItsOwn) {
 INSTANTIATE_TEST_SUITE_P(Hosts, VersionGateTest,
                          ::testing::Values(VersionCase{1, 70, 1282, true}, VersionCase{1, 70, 1281, false},
                                            VersionCase{1, 69, 1500, false}, VersionCase{2, 0, 1300, false},
-                                           VersionCase{0, 99, 9999, false}, VersionCase{3, 255, 65535, true}));
+                                           VersionCase{0, 99, 9999, false}, VersionCase{3, 255, 65535, true}),
+                         VersionName);
 
 TEST_F(ExportsTest, AFailingVersionQueryShowsVersionZero) {
   host.SetVersion(1, 80, 2000, /*querySucceeds=*/false);

@@ -7,6 +7,7 @@
 // change of machine load strikes both alike.
 //
 //   tollex_bench_harness [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass]
+//                        [--pass-sizes 100,1000,10000]
 //
 // Output: one line per figure, "name/size  median_us  min_us  runs", then
 // the ratios to the floors.
@@ -23,6 +24,7 @@
 #include "model/assoc_list.h"
 #include "storage/assoc_store.h"
 #include "ui/list_screen.h"
+#include "ui/menu_line_list.h"
 #include "ui/session.h"
 #include "workload.h"
 
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
   double minMs = 200;
   std::vector<int> sizes = {100, 1000};
   bool pass = false;
+  std::vector<int> passSizes = {100, 1000, 10000};
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
       rounds = std::max(1, std::atoi(argv[++i]));
@@ -106,8 +109,11 @@ int main(int argc, char** argv) {
       for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ",")) sizes.push_back(std::atoi(p));
     } else if (!std::strcmp(argv[i], "--pass")) {
       pass = true;
+    } else if (!std::strcmp(argv[i], "--pass-sizes") && i + 1 < argc) {
+      passSizes.clear();
+      for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ",")) passSizes.push_back(std::atoi(p));
     } else {
-      std::fprintf(stderr, "usage: %s [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass] [--pass-sizes 100,1000,10000]\n", argv[0]);
       return 2;
     }
   }
@@ -146,26 +152,49 @@ int main(int argc, char** argv) {
     TimeGroup({&save, &saveFloor}, rounds, minMs);
     ratios.push_back({"Save" + suffix, MedianOf(save), MedianOf(saveFloor)});
     if (load.failed || loadFloor.failed || save.failed || saveFloor.failed) status = 1;
-
-    if (pass) {
-      bench::InstallLeanHost();
-      bench::UseScreenSettings();
-      bench::captureNextMenu = true;
-      RunListScreen(table);
-      const std::vector<HostMenuItem> lines = bench::captured;
-      Figure screen{"ListPass" + suffix, [&table] {
-                      RunListScreen(table);
-                      return true;
-                    }};
-      Figure screenFloor{"ListPassFloor" + suffix, [&lines] {
-                           bench::CopyPassBytes(lines);
-                           return true;
-                         }};
-      TimeGroup({&screen, &screenFloor}, rounds, minMs);
-      ratios.push_back({"ListPass" + suffix, MedianOf(screen), MedianOf(screenFloor)});
-    }
   }
   bench::RemoveStoreRoot(StoreRoot);
+
+  // The list pass, the reference pass and the line list's exact growth.
+  for (int n : pass ? passSizes : std::vector<int>()) {
+    AssocList table;
+    bench::FillTable(table, n, HeaderEvery);
+    const std::string suffix = "/" + std::to_string(n);
+    bench::InstallLeanHost();
+    bench::UseScreenSettings();
+    bench::captureNextMenu = true;
+    RunListScreen(table);
+    const std::vector<HostMenuItem> lines = bench::captured;
+    MenuLineList leanLines;
+    bench::LeanPass(table, leanLines);
+    if (static_cast<size_t>(leanLines.Count()) != lines.size() ||
+        std::memcmp(leanLines.Items(), lines.data(), lines.size() * sizeof(HostMenuItem)) != 0) {
+      std::printf("the reference pass builds other lines than the plug-in for %d entries\n", n);
+      status = 1;
+      continue;
+    }
+    Figure screen{"ListPass" + suffix, [&table] {
+                    RunListScreen(table);
+                    return true;
+                  }};
+    Figure lean{"LeanPass" + suffix, [&table, &leanLines] {
+                  bench::LeanPass(table, leanLines);
+                  return true;
+                }};
+    Figure appends{"MenuLineAppends" + suffix, [&lines] {
+                     MenuLineList grown;
+                     for (const HostMenuItem& line : lines) grown.Append(line);
+                     return grown.Count() == static_cast<int32_t>(lines.size());
+                   }};
+    Figure screenFloor{"ListPassFloor" + suffix, [&lines] {
+                         bench::CopyPassBytes(lines);
+                         return true;
+                       }};
+    TimeGroup({&screen, &lean, &appends, &screenFloor}, rounds, minMs);
+    ratios.push_back({"ListPass" + suffix, MedianOf(screen), MedianOf(screenFloor)});
+    ratios.push_back({"LeanPass" + suffix, MedianOf(lean), MedianOf(screenFloor)});
+    ratios.push_back({"MenuLineAppends" + suffix, MedianOf(appends), MedianOf(screenFloor)});
+  }
 
   std::printf("\n%-24s %8s\n", "ratio to floor", "x");
   for (const Ratio& r : ratios) {

@@ -135,6 +135,93 @@ void CopyPassBytes(const std::vector<HostMenuItem>& lines) {
 }
 
 namespace {
+
+int32_t Cap(int32_t width, int32_t cap) { return width < cap ? width : (cap < 0 ? 0 : cap); }
+
+// Composes into a menu line's text, never past its 127 characters.
+struct LineWriter {
+  char* text;
+  int32_t used = 0;
+  void Put(const char* source, int32_t n) {
+    if (n > 127 - used) n = 127 - used;
+    if (n > 0) std::memcpy(text + used, source, static_cast<size_t>(n));
+    if (n > 0) used += n;
+  }
+  void Pad(int32_t n) {
+    if (n > 127 - used) n = 127 - used;
+    if (n > 0) std::memset(text + used, ' ', static_cast<size_t>(n));
+    if (n > 0) used += n;
+  }
+  void Column(const TextField& field, int32_t width) {
+    Put("\xB3", 1);
+    if (field.Length() <= width) {
+      Put(field.Text(), field.Length());
+      Pad(width - field.Length());
+    } else {
+      Put(field.Text(), width - 1);
+      Put("}", 1);
+    }
+  }
+};
+
+}  // namespace
+
+void LeanPass(const AssocList& list, MenuLineList& lines) {
+  lines.Clear();
+  const uint32_t total = list.Count();
+  int32_t descriptionWidth = 0, executeWidth = 0, viewWidth = 0, editWidth = 0;
+  for (uint32_t i = 0; i < total; ++i) {
+    const AssocRecord* r = list.At(i);
+    if (r->Description.Length() > descriptionWidth) descriptionWidth = r->Description.Length();
+    if (r->Execute.Length() > executeWidth) executeWidth = r->Execute.Length();
+    if (r->View.Length() > viewWidth) viewWidth = r->View.Length();
+    if (r->Edit.Length() > editWidth) editWidth = r->Edit.Length();
+  }
+  executeWidth = Cap(executeWidth, PluginSettings.ExLen);
+  viewWidth = Cap(viewWidth, PluginSettings.ViewLen);
+  editWidth = Cap(editWidth, PluginSettings.EditLen);
+  const bool showExecute = PluginSettings.ShowEx != 0 && executeWidth != 0;
+  const bool showView = PluginSettings.ShowView != 0 && viewWidth != 0;
+  const bool showEdit = PluginSettings.ShowEdit != 0 && editWidth != 0;
+
+  HostMenuItem work;
+  int32_t longest = 0;
+  for (uint32_t i = 0; i < total; ++i) {
+    const AssocRecord* r = list.At(i);
+    std::memset(&work, 0, sizeof work);
+    if (!r->group) {
+      LineWriter line{work.text};
+      line.Put(r->Description.Text(), r->Description.Length());
+      line.Pad(descriptionWidth - r->Description.Length());
+      if (showExecute) line.Column(r->Execute, executeWidth);
+      if (showView) line.Column(r->View, viewWidth);
+      if (showEdit) line.Column(r->Edit, editWidth);
+      line.Put("\xB3", 1);
+      line.Put(r->Mask.Text(), r->Mask.Length());
+      if (line.used > longest) longest = line.used;
+    }
+    if (r->marked) work.flags |= MenuItemChecked;
+    work.userData = static_cast<int32_t>(i);
+    lines.Append(work);
+  }
+  std::memset(&work, 0, sizeof work);
+  lines.Append(work);
+
+  const char groupChar = static_cast<char>(PluginSettings.GroupChar);
+  for (uint32_t i = 0; i < total; ++i) {
+    const AssocRecord* r = list.At(i);
+    if (!r->group) continue;
+    char* text = lines.At(static_cast<int32_t>(i))->text;
+    std::memset(text, groupChar, static_cast<size_t>(longest));
+    text[1] = ' ';
+    text[longest] = 0;
+    const int32_t n = r->Mask.Length() < 124 ? r->Mask.Length() : 124;
+    std::memcpy(text + 2, r->Mask.Text(), static_cast<size_t>(n));
+    text[2 + n] = ' ';
+  }
+}
+
+namespace {
 std::string settingsPath;
 }
 

@@ -13,6 +13,7 @@
 
 #include "host/host_abi.h"
 #include "model/assoc_list.h"
+#include "ui/menu_line_list.h"
 
 namespace bench {
 
@@ -36,6 +37,14 @@ void FillTable(AssocList& list, int n, int headerEvery);
 // real pass), copied line by line, 144 bytes each, into a freshly
 // allocated block of the final size.
 void CopyPassBytes(const std::vector<HostMenuItem>& lines);
+
+// A reference pass written for speed within the same rules: widths over
+// every record, each line composed straight into its menu line with byte
+// copies instead of formatting, header bars, marks, the trailing line, and
+// the line list grown by exactly one line per append. Title and menu call
+// are left out (one each per pass, whatever the table size). Used to tell
+// the cost the rules impose from the cost of the formatting calls.
+void LeanPass(const AssocList& list, MenuLineList& lines);
 
 // Registry workloads below HKEY_CURRENT_USER\<root>: AssocKeyPath becomes
 // <root>\Associations and RegistryBasePath <root>\Tollex.

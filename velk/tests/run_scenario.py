@@ -141,11 +141,12 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--velk", required=True)
     ap.add_argument("--work", required=True)
-    ap.add_argument("--emulator", default="")
+    ap.add_argument("--emulator", action="append", default=[],
+                    help="the emulator's program or one of its arguments (repeatable; ';' also separates)")
     ap.add_argument("--extra", action="append", default=[], help="one more velk argument")
     ap.add_argument("scenario")
     args = ap.parse_args()
-    emulator = [p for p in args.emulator.split(";") if p]
+    emulator = [p for value in args.emulator for p in value.split(";") if p]
     scenario = os.path.abspath(args.scenario)
     args.velk = os.path.abspath(args.velk)
 

@@ -41,7 +41,22 @@ bool FromUtf8(const std::string& utf8, std::string& oem, std::string& error) {
   int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
                               nullptr, 0);
   if (n <= 0) {
-    error = "the text is not valid UTF-8";
+    // Name the first byte that starts no valid sequence, as the iconv
+    // build does: try each sequence on its own, by its lead byte's length.
+    size_t at = 0;
+    while (at < utf8.size()) {
+      unsigned char c = static_cast<unsigned char>(utf8[at]);
+      size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+      if (at + length > utf8.size() ||
+          MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data() + at, static_cast<int>(length), nullptr,
+                              0) <= 0)
+        break;
+      at += length;
+    }
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "invalid UTF-8 byte 0x%02X",
+                  static_cast<unsigned char>(utf8[at < utf8.size() ? at : utf8.size() - 1]));
+    error = buf;
     return false;
   }
   std::vector<wchar_t> wide(static_cast<size_t>(n));

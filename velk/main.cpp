@@ -3,12 +3,15 @@
 // kept in a .reg file.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -77,22 +80,41 @@ bool ReadWhole(const std::string& path, std::string& content) {
   return true;
 }
 
+// In a batch (--batch), the number of the run in progress, from 1; 0 outside one.
+int batchRun = 0;
+
+void BatchMark(const std::string& what) {
+  std::cout.flush();
+  std::cerr << "velk-batch: " << what << "\n";
+  std::cerr.flush();
+}
+
 // The script cannot go on: nothing is saved, the process ends here, inside
-// the plug-in's call, without returning into it.
+// the plug-in's call, without returning into it. In a batch this ends the
+// batch too: the runs after this one are not made.
 [[noreturn]] void StopRun(int status, const std::string& message) {
   std::cout.flush();
   std::cerr << "velk: " << message << "; nothing was saved\n";
   std::cerr.flush();
   if (transcriptFront) transcriptFront->Note("stopped: " + message + " (exit status " + std::to_string(status) + ")");
   if (transcriptStream) transcriptStream->close();
+  if (batchRun > 0) BatchMark("end " + std::to_string(batchRun) + " exit " + std::to_string(status) + " stopped");
   std::fflush(nullptr);
   std::_Exit(status);
 }
 
-}  // namespace
+// Forgets the transcript of a run when the run ends, however it ends.
+struct TranscriptReset {
+  ~TranscriptReset() {
+    transcriptStream = nullptr;
+    transcriptFront = nullptr;
+  }
+};
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+// One velk run, as the whole command line of a process describes it.
+int RunOnce(const std::vector<std::string>& args) {
+  TranscriptReset transcriptReset;
+  velk::DisarmRegistryWriteFault();  // an earlier run of a batch may have armed it
   velk::Options options;
   std::string error;
   if (!velk::ParseOptions(args, options, error)) {
@@ -186,4 +208,66 @@ int main(int argc, char** argv) {
   }
   transcriptStream = nullptr;
   return 0;
+}
+
+// --batch FILE: several runs in one process, one a line: the directory to
+// run in, then velk's arguments, separated by tabs. Blank lines and lines
+// starting with # are skipped. Every run loads the plug-in afresh; its
+// beginning and its exit status are marked on the standard error stream.
+// The batch's own status is 0 once every run was made, whatever their
+// statuses.
+int RunBatch(const std::string& path) {
+  std::string content;
+  if (!ReadWhole(path, content)) return Fail("cannot read the batch " + path);
+  std::vector<std::pair<std::string, std::vector<std::string>>> runs;
+  std::istringstream lines(content);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+      size_t tab = line.find('\t', start);
+      fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    if (fields[0].empty()) return Fail(path + ": line " + std::to_string(number) + ": no directory to run in");
+    for (const std::string& f : fields) {
+      if (f == "--batch") return Fail(path + ": line " + std::to_string(number) + ": a batch cannot hold a batch");
+    }
+    std::string directory = fields[0];
+    fields.erase(fields.begin());
+    runs.emplace_back(directory, fields);
+  }
+  for (size_t i = 0; i < runs.size(); ++i) {
+    batchRun = static_cast<int>(i + 1);
+    BatchMark("begin " + std::to_string(batchRun));
+    int status;
+    std::error_code ec;
+    std::filesystem::current_path(std::filesystem::u8path(runs[i].first), ec);
+    if (ec) {
+      status = Fail("cannot change to the directory " + runs[i].first + ": " + ec.message());
+    } else {
+      status = RunOnce(runs[i].second);
+    }
+    BatchMark("end " + std::to_string(batchRun) + " exit " + std::to_string(status));
+  }
+  batchRun = 0;
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--batch") {
+    if (args.size() != 2) {
+      std::cerr << "velk: --batch takes one file and nothing else\n" << velk::UsageText();
+      return ExitBadInput;
+    }
+    return RunBatch(args[1]);
+  }
+  return RunOnce(args);
 }

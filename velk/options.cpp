@@ -26,7 +26,8 @@ bool ParseVersion(const std::string& s, Options& o) {
 const char* UsageText() {
   return "usage: velk [--registry FILE] [--script FILE|-] [--transcript FILE] [--columns N]\n"
          "            [--host-version MAJOR.MINOR.BUILD] [--plugin PATH] [--lang FILE]\n"
-         "            [--fail-registry-write N]\n";
+         "            [--fail-registry-write N]\n"
+         "       velk --batch FILE   (runs, one a line: directory<TAB>arguments, tab-separated)\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {

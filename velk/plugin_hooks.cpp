@@ -136,6 +136,13 @@ bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
   return true;
 }
 
+void DisarmRegistryWriteFault() {
+  // A plug-in loaded afresh has its imports as the system set them; only
+  // the count is left to forget.
+  failAt = 0;
+  writes = -1;
+}
+
 int RegistryWritesSeen() { return writes; }
 
 bool SetPluginConsoleWidth(HMODULE plugin, int columns, std::string& error) {
@@ -161,6 +168,11 @@ bool ArmRegistryWriteFault(HMODULE, int n, std::string& error) {
   WinportRegistryFailNthWrite(n);
   armed = true;
   return true;
+}
+
+void DisarmRegistryWriteFault() {
+  WinportRegistryFailNthWrite(0);
+  armed = false;
 }
 
 int RegistryWritesSeen() { return armed ? WinportRegistryWriteCount() : -1; }

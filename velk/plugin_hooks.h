@@ -16,6 +16,10 @@ namespace velk {
 // access denied (5). n must be at least 1.
 bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error);
 
+// Switches the fault off again (a no-op when it was never armed), so that a
+// later run in the same process starts without it.
+void DisarmRegistryWriteFault();
+
 // Mutating registry calls of the plug-in counted since ArmRegistryWriteFault
 // (-1 when the switch was never armed).
 int RegistryWritesSeen();

@@ -137,29 +137,13 @@ def run_velk(args, scenario, workdir, emulator):
     return proc, before, after, trans
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--velk", required=True)
-    ap.add_argument("--work", required=True)
-    ap.add_argument("--emulator", action="append", default=[],
-                    help="the emulator's program or one of its arguments (repeatable; ';' also separates)")
-    ap.add_argument("--extra", action="append", default=[], help="one more velk argument")
-    ap.add_argument("scenario")
-    args = ap.parse_args()
-    emulator = [p for value in args.emulator for p in value.split(";") if p]
-    scenario = os.path.abspath(args.scenario)
-    args.velk = os.path.abspath(args.velk)
-
-    proc, before, after, trans = run_velk(args, scenario, os.path.join(args.work, "run1"), emulator)
-    proc2, _, after2, trans2 = run_velk(args, scenario, os.path.join(args.work, "run2"), emulator)
-    stderr = proc.stderr.decode("utf-8", "replace")
+def check(scenario, returncode, before, after, trans, stderr):
+    """Makes the checks of scenario/expect on what one run left behind:
+    velk's exit status, the registry file before and after (bytes or None),
+    the transcript (bytes) and the standard error (text). Returns the number
+    of checks and the list of failures."""
     transcript = trans.decode("utf-8", "replace")
     failures = []
-    if proc2.returncode != proc.returncode or after2 != after or trans2 != trans:
-        failures.append("a second run left a different result (exit %d vs %d, registry %s, transcript %s)" % (
-            proc.returncode, proc2.returncode, "same" if after == after2 else "differs",
-            "same" if trans == trans2 else "differs"))
-
     keys = None
 
     def registry():
@@ -183,8 +167,8 @@ def main():
             checks += 1
             try:
                 if word == "exit":
-                    if proc.returncode != int(rest):
-                        raise AssertionError("exit status %d" % proc.returncode)
+                    if returncode != int(rest):
+                        raise AssertionError("exit status %d" % returncode)
                 elif word == "saved":
                     if after is None:
                         raise AssertionError("no registry file was saved")
@@ -259,6 +243,35 @@ def main():
                 failures.append("expect line %d: %s: %s" % (number, line.strip(), e))
             except (ValueError, AttributeError) as e:
                 failures.append("expect line %d: %s: %s" % (number, line.strip(), e))
+
+    return checks, failures
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--velk", required=True)
+    ap.add_argument("--work", required=True)
+    ap.add_argument("--emulator", action="append", default=[],
+                    help="the emulator's program or one of its arguments (repeatable; ';' also separates)")
+    ap.add_argument("--extra", action="append", default=[], help="one more velk argument")
+    ap.add_argument("scenario")
+    args = ap.parse_args()
+    emulator = [p for value in args.emulator for p in value.split(";") if p]
+    scenario = os.path.abspath(args.scenario)
+    args.velk = os.path.abspath(args.velk)
+
+    proc, before, after, trans = run_velk(args, scenario, os.path.join(args.work, "run1"), emulator)
+    proc2, _, after2, trans2 = run_velk(args, scenario, os.path.join(args.work, "run2"), emulator)
+    stderr = proc.stderr.decode("utf-8", "replace")
+    transcript = trans.decode("utf-8", "replace")
+    failures = []
+    if proc2.returncode != proc.returncode or after2 != after or trans2 != trans:
+        failures.append("a second run left a different result (exit %d vs %d, registry %s, transcript %s)" % (
+            proc.returncode, proc2.returncode, "same" if after == after2 else "differs",
+            "same" if trans == trans2 else "differs"))
+
+    checks, more = check(scenario, proc.returncode, before, after, trans, stderr)
+    failures += more
 
     name = os.path.basename(scenario)
     if failures:

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The native test suite under AddressSanitizer + UndefinedBehaviorSanitizer
+# (asan preset: every ctest test, the velk scenarios included), then the
+# native unit tests and the velk scenarios under valgrind's memcheck.
+#
+# What counts as a report: any sanitizer report (the asan build stops at the
+# first one, UBSan included: -fno-sanitize-recover); any memcheck error
+# (invalid reads and writes, use of uninitialised values, bad frees); and
+# leaks that memcheck calls definite or indirect. Memory still reachable at
+# exit, or possibly lost, is not counted. No suppressions are needed today;
+# tools/ci/valgrind.supp is passed along for third-party noise, each entry
+# with a comment saying what it hides.
+#
+#   SANITIZERS_PARTS="asan" tools/ci/sanitizers.sh         # one part only
+#   (parts: asan, valgrind-unit, valgrind-velk; all three by default)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+started=$(date +%s)
+parts=" ${SANITIZERS_PARTS:-asan valgrind-unit valgrind-velk} "
+want() { [[ "$parts" == *" $1 "* ]]; }
+
+if want asan; then
+echo "sanitizers: asan build"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j2
+# LeakSanitizer runs too (ASan's default on Linux); halt on every UBSan report.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --preset asan -j2
+echo "sanitizers: asan + ubsan suite $(( $(date +%s) - started )) s"
+fi
+if ! want valgrind-unit && ! want valgrind-velk; then exit 0; fi
+
+vstart=$(date +%s)
+cmake --preset native >/dev/null
+cmake --build --preset native -j2
+valgrind_args=(--tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect
+               --show-leak-kinds=definite,indirect --track-origins=yes --suppressions="$root/tools/ci/valgrind.supp"
+               --quiet)
+logdir=build/native/valgrind
+rm -rf "$logdir"
+mkdir -p "$logdir"
+
+if want valgrind-unit; then
+echo "sanitizers: valgrind: tollex_tests"
+if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/tollex_tests.%p.log" \
+       build/native/tests/tollex_tests --gtest_brief=1 >"$logdir/tollex_tests.out" 2>&1; then
+  tail -20 "$logdir/tollex_tests.out"
+  cat "$logdir"/tollex_tests.*.log
+  echo "sanitizers: valgrind found errors in tollex_tests (or a test failed)"
+  exit 1
+fi
+tail -3 "$logdir/tollex_tests.out"
+
+if [ -x build/native/velk/velk_tests ]; then
+  echo "sanitizers: valgrind: velk_tests"
+  if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/velk_tests.%p.log" \
+         build/native/velk/velk_tests --gtest_brief=1 >"$logdir/velk_tests.out" 2>&1; then
+    tail -20 "$logdir/velk_tests.out"
+    cat "$logdir"/velk_tests.*.log
+    echo "sanitizers: valgrind found errors in velk_tests (or a test failed)"
+    exit 1
+  fi
+  tail -3 "$logdir/velk_tests.out"
+fi
+echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"
+fi
+if ! want valgrind-velk; then exit 0; fi
+
+# The scenarios run velk through a wrapper that puts it under memcheck; an
+# error makes velk exit with 99, which no scenario expects.
+wrapper=$logdir/velk-memcheck
+cat >"$wrapper" <<WRAP
+#!/usr/bin/env bash
+exec valgrind ${valgrind_args[*]} --log-file=$root/$logdir/velk.%p.log $root/build/native/velk/velk "\$@"
+WRAP
+chmod +x "$wrapper"
+passed=0
+failed=0
+for dir in velk/tests/scenarios/*/; do
+  name=$(basename "$dir")
+  [ -f "$dir/script" ] || continue
+  if python3 velk/tests/run_scenario.py --velk "$root/$wrapper" --work "$root/$logdir/scenarios/$name" "$dir" \
+       >"$logdir/scenario.$name.out" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "sanitizers: valgrind: scenario $name failed"
+    tail -10 "$logdir/scenario.$name.out"
+  fi
+done
+# With --quiet memcheck writes only what it reports: any non-empty log is one.
+reports=$(find "$logdir" -maxdepth 1 -name 'velk.*.log' -size +0 | sort)
+if [ -n "$reports" ]; then
+  for f in $reports; do cat "$f"; done
+  echo "sanitizers: valgrind reported errors in $(echo "$reports" | wc -l) velk runs"
+  failed=$((failed + 1))
+fi
+echo "sanitizers: valgrind scenarios: $passed passed, $failed failed"
+echo "sanitizers: valgrind $(( $(date +%s) - vstart )) s, total $(( $(date +%s) - started )) s"
+[ "$failed" -eq 0 ]

@@ -221,7 +221,12 @@ struct Driver {
     switch (in.ConsumeIntegralInRange<int>(0, 5)) {
       case 0: return -1;
       case 1: return 20;  // cancel
-      case 2: return in.ConsumeIntegralInRange<int>(-2, 22);  // any other item: the dialog opens again
+      case 2: {
+        // Any item, the confirming one included; the others open it again.
+        const int item = in.ConsumeIntegralInRange<int>(-2, 22);
+        if (item == 19) confirmPressed = true;
+        return item;
+      }
       default: break;
     }
     const uint8_t edits = in.ConsumeIntegral<uint8_t>();

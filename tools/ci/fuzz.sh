@@ -59,5 +59,7 @@ for t in $targets; do
 done
 
 for line in "${summary[@]}"; do echo "fuzz: $line"; done
+bad=$(printf '%s\n' "${summary[@]}" | grep -c FAILED || true)
+echo "fuzz targets: $(( ${#summary[@]} - bad )) passed, $bad failed"
 echo "fuzz: total $(( $(date +%s) - started )) s"
 exit $status

@@ -64,6 +64,8 @@ if [ -x build/native/velk/velk_tests ]; then
   fi
   tail -3 "$logdir/velk_tests.out"
 fi
+unit_passed=$(cat "$logdir"/*_tests.out | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | awk '{n += $1} END {print n + 0}')
+echo "sanitizers: valgrind unit tests: $unit_passed passed, 0 failed"
 echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"
 fi
 if ! want valgrind-velk; then exit 0; fi

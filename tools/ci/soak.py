@@ -476,14 +476,17 @@ def main():
     print("soak: " + ", ".join("%s %d" % kv for kv in sorted(soak.stats.items())))
     if result.returncode != 0:
         print("soak: velk exited with %d:\n%s" % (result.returncode, result.stderr.decode("latin-1")[-2000:]))
+        print("soak runs: 0 passed, 1 failed")
         return 1
     problems = check(registry, soak.saved_rows, soak.saved_settings)
     if problems:
         print("soak: the saved registry differs from the model (%d differences):" % len(problems))
         for p in problems[:20]:
             print("  " + p)
+        print("soak runs: 0 passed, 1 failed")
         return 1
     print("soak: the saved table (%d records) and settings match the model" % len(soak.saved_rows))
+    print("soak runs: 1 passed, 0 failed")
     return 0
 
 

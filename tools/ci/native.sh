@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Stage: the native Linux build and its whole CTest suite (unit tests, velk's
+# scenarios and batch, the terminal front end's tests).
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$root"
+step "native configure" cmake --preset native -B "$native_dir" >/dev/null
+step "native build" cmake --build "$native_dir" -j "$jobs"
+step "native tests" ctest --test-dir "$native_dir" -j "$jobs" --output-on-failure

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 native_pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
-             libbenchmark-dev libncurses-dev tmux valgrind zip unzip file binutils-mingw-w64-i686)
+             libbenchmark-dev libncurses-dev tmux valgrind zip unzip file python3 git
+             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
 cross_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools)
 wine_pkgs=(wine wine32 wine64 qemu-user-static)
 

@@ -45,6 +45,8 @@ def main():
     ap.add_argument("scenarios", nargs="+")
     args = ap.parse_args()
     emulator = [p for value in args.emulator for p in value.split(";") if p]
+    if emulator and os.path.exists(emulator[0]):
+        emulator[0] = os.path.abspath(emulator[0])  # velk runs in the scenario's directory
     conv = (lambda p: "Z:" + os.path.abspath(p).replace("/", "\\")) if emulator else os.path.abspath
     work = os.path.abspath(args.work)
     scenarios = [os.path.abspath(s) for s in args.scenarios]

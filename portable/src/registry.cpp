@@ -217,20 +217,49 @@ bool CountWriteAndFail(Registry& r) {
   return false;
 }
 
+// The prologue of every call on a key: takes the lock for the whole call,
+// counts a mutating call against the fault switch before anything is
+// checked (so that every mutating call made counts once, whatever it
+// returns), then resolves the handle. code is ERROR_SUCCESS or what the call
+// returns at once; node and access are set once it is ERROR_SUCCESS. A call
+// that checks an argument between the count and the handle constructs
+// without the key and calls Open itself.
+class KeyCall {
+ public:
+  enum Kind { Reads, Writes };
+
+  KeyCall(Kind kind, HKEY key) : KeyCall(kind) {
+    if (code == ERROR_SUCCESS) Open(key);
+  }
+  explicit KeyCall(Kind kind) : registry(TheRegistry()), lock_(registry.mutex) {
+    if (kind == Writes && CountWriteAndFail(registry)) code = ERROR_ACCESS_DENIED;
+  }
+
+  LONG Open(HKEY key) {
+    code = Resolve(registry, key, node, access);
+    return code;
+  }
+  bool Failed() const { return code != ERROR_SUCCESS; }
+
+  Registry& registry;
+  Node* node = nullptr;
+  REGSAM access = 0;
+  LONG code = ERROR_SUCCESS;
+
+ private:
+  std::lock_guard<std::mutex> lock_;
+};
+
 LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  Node* node;
-  REGSAM parentAccess;
-  LONG code = Resolve(r, key, node, parentAccess);
-  if (code != ERROR_SUCCESS) return code;
+  KeyCall call(KeyCall::Reads, key);
+  if (call.Failed()) return call.code;
   std::vector<std::string> names;
-  code = SplitSubkey(subKey, names);
+  LONG code = SplitSubkey(subKey, names);
   if (code != ERROR_SUCCESS) return code;
-  Node* target = Walk(node, names);
+  Node* target = Walk(call.node, names);
   if (!target) return ERROR_FILE_NOT_FOUND;
-  *result = NewHandle(r, target, access);
+  *result = NewHandle(call.registry, target, access);
   return ERROR_SUCCESS;
 }
 
@@ -253,12 +282,8 @@ extern "C" {
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   if (subKey == nullptr || subKey[0] == 0) {
-    Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    Node* node;
-    REGSAM access;
-    LONG code = Resolve(r, key, node, access);
-    if (code != ERROR_SUCCESS) return code;
+    KeyCall call(KeyCall::Reads, key);
+    if (call.Failed()) return call.code;
     *result = key;
     return ERROR_SUCCESS;
   }
@@ -271,16 +296,13 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY r
 
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access, LPSECURITY_ATTRIBUTES,
                             PHKEY result, LPDWORD disposition) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (CountWriteAndFail(r)) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Writes);
+  if (call.Failed()) return call.code;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  Node* node;
-  REGSAM parentAccess;
-  LONG code = Resolve(r, key, node, parentAccess);
-  if (code != ERROR_SUCCESS) return code;
+  if (call.Open(key) != ERROR_SUCCESS) return call.code;
+  Node* node = call.node;
   std::vector<std::string> names;
-  code = SplitSubkey(subKey, names);
+  LONG code = SplitSubkey(subKey, names);
   if (code != ERROR_SUCCESS) return code;
   // Wine reports a new key when no subkey is named at all.
   bool created = names.empty();
@@ -290,20 +312,16 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
     node = created ? AddChild(node, name) : child;
   }
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  *result = NewHandle(r, node, access);
+  *result = NewHandle(call.registry, node, access);
   return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
-  if ((access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Reads, key);
+  if (call.Failed()) return call.code;
+  if ((call.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
-  const StoredValue* value = FindValue(node, valueName ? valueName : "");
+  const StoredValue* value = FindValue(call.node, valueName ? valueName : "");
   if (!value) {
     if (type) *type = REG_NONE;
     return ERROR_FILE_NOT_FOUND;
@@ -322,33 +340,24 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, 
 }
 
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (CountWriteAndFail(r)) return ERROR_ACCESS_DENIED;
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
-  if ((access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Writes, key);
+  if (call.Failed()) return call.code;
+  if ((call.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize != 0) return ERROR_NOACCESS;
   const std::string name = valueName ? valueName : "";
   if (name.size() > MaxValueNameChars) return ERROR_INVALID_PARAMETER;
-  SetValue(node, name, type, data, dataSize);
+  SetValue(call.node, name, type, data, dataSize);
   return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR className,
                           LPDWORD classSize, PFILETIME lastWrite) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
-  if ((access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Reads, key);
+  if (call.Failed()) return call.code;
+  if ((call.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= node->children.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& childName = node->children[index]->name;
+  if (index >= call.node->children.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& childName = call.node->children[index]->name;
   if (*nameSize <= childName.size()) return ERROR_MORE_DATA;
   std::memcpy(name, childName.c_str(), childName.size() + 1);
   *nameSize = static_cast<DWORD>(childName.size());
@@ -362,17 +371,13 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
 
 LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type, LPBYTE data,
                           LPDWORD dataSize) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
-  if ((access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Reads, key);
+  if (call.Failed()) return call.code;
+  if ((call.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
-  const StoredValue& value = node->values[index];
+  if (index >= call.node->values.size()) return ERROR_NO_MORE_ITEMS;
+  const StoredValue& value = call.node->values[index];
   const DWORD size = static_cast<DWORD>(value.data.size());
   if (*nameSize <= value.name.size()) return ERROR_MORE_DATA;
   if (data != nullptr && *dataSize < size) {
@@ -388,17 +393,12 @@ LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (CountWriteAndFail(r)) return ERROR_ACCESS_DENIED;
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
+  KeyCall call(KeyCall::Writes, key);
+  if (call.Failed()) return call.code;
   std::vector<std::string> names;
-  code = SplitSubkey(subKey, names);
+  LONG code = SplitSubkey(subKey, names);
   if (code != ERROR_SUCCESS) return code;
-  Node* target = Walk(node, names);
+  Node* target = Walk(call.node, names);
   if (!target) return ERROR_FILE_NOT_FOUND;
   if (target->parent == nullptr || !target->children.empty()) return ERROR_ACCESS_DENIED;
   Node* parent = target->parent;
@@ -411,18 +411,13 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
 }
 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (CountWriteAndFail(r)) return ERROR_ACCESS_DENIED;
-  Node* node;
-  REGSAM access;
-  LONG code = Resolve(r, key, node, access);
-  if (code != ERROR_SUCCESS) return code;
-  if ((access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  KeyCall call(KeyCall::Writes, key);
+  if (call.Failed()) return call.code;
+  if ((call.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   const std::string name = valueName ? valueName : "";
-  auto it = FindValuePosition(node, name);
-  if (it == node->values.end() || regfile::CompareNames(it->name, name) != 0) return ERROR_FILE_NOT_FOUND;
-  node->values.erase(it);
+  auto it = FindValuePosition(call.node, name);
+  if (it == call.node->values.end() || regfile::CompareNames(it->name, name) != 0) return ERROR_FILE_NOT_FOUND;
+  call.node->values.erase(it);
   return ERROR_SUCCESS;
 }
 

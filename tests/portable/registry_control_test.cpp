@@ -92,6 +92,51 @@ TEST(RegistryControl, FaultSwitchFailsTheNthMutatingCallOnce) {
   RegCloseKey(key);
 }
 
+// Every call on a key takes the same steps first: a mutating call is counted
+// (and failed by the switch) before its handle or arguments are looked at,
+// and RegCreateKeyExA checks its result pointer between the two.
+TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
+  ScratchKey scratch("FaultOrder");
+  ASSERT_TRUE(regtest::CreateKey(scratch.Path() + "\\Doomed"));
+  HKEY doomed;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (scratch / "Doomed").c_str(), &doomed), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, (scratch / "Doomed").c_str()), ERROR_SUCCESS);
+  const BYTE* data = reinterpret_cast<const BYTE*>("x");
+  HKEY child = nullptr;
+
+  WinportRegistryFailNthWrite(0);
+  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, data, 2), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteValueA(doomed, "v"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteKeyA(doomed, "x"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, &child, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(WinportRegistryWriteCount(), 5) << "refused mutating calls count too";
+
+  // Reads on the same handle are refused without counting.
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  char name[16];
+  DWORD nameSize = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(doomed, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+  nameSize = sizeof name;
+  EXPECT_EQ(RegEnumValueA(doomed, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegOpenKeyA(doomed, nullptr, &child), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegOpenKeyExA(doomed, "x", 0, KEY_READ, &child), ERROR_KEY_DELETED);
+  EXPECT_EQ(WinportRegistryWriteCount(), 5);
+
+  // The switch fires ahead of the handle check and of the result check.
+  WinportRegistryFailNthWrite(1);
+  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, data, 2), ERROR_ACCESS_DENIED);
+  WinportRegistryFailNthWrite(1);
+  EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+  WinportRegistryFailNthWrite(1);
+  EXPECT_EQ(RegDeleteKeyA(nullptr, "x"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(nullptr, "x"), ERROR_INVALID_HANDLE) << "fails only once";
+  WinportRegistryFailNthWrite(0);
+  RegCloseKey(doomed);
+}
+
 }  // namespace
 
 #endif  // _WIN32

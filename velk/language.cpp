@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "velk/oem.h"
+#include "velk/text_lines.h"
 
 namespace velk {
 namespace {
@@ -118,19 +119,11 @@ bool CheckConversions(int number, const std::string& text, std::string& reason) 
 
 bool Language::Parse(const std::string& content, std::string& error) {
   std::map<int, std::string> parsed;
-  std::istringstream in(content);
-  std::string line;
-  int lineNumber = 0;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line[first] == '#') continue;
-    auto fail = [&](const std::string& why) {
-      error = "line " + std::to_string(lineNumber) + ": " + why;
-      return false;
-    };
+  TextLines lines(content);
+  while (lines.Next()) {
+    const std::string& line = lines.Line();
+    const size_t first = lines.First();
+    auto fail = [&](const std::string& why) { return lines.Fail(error, why); };
     size_t eq = line.find('=');
     if (eq == std::string::npos) return fail("expected NUMBER=TEXT");
     std::string num = line.substr(first, eq - first);

@@ -6,6 +6,7 @@
 
 #include "velk/keys.h"
 #include "velk/oem.h"
+#include "velk/text_lines.h"
 
 namespace velk {
 namespace {
@@ -37,23 +38,15 @@ std::vector<std::string> Words(const std::string& s) {
 
 bool ParseScript(const std::string& content, std::vector<ScriptCommand>& commands, std::string& error) {
   std::vector<ScriptCommand> parsed;
-  std::istringstream in(content);
-  std::string line;
-  int lineNumber = 0;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line[first] == '#') continue;
-    auto fail = [&](const std::string& why) {
-      error = "line " + std::to_string(lineNumber) + ": " + why;
-      return false;
-    };
+  TextLines lines(content);
+  while (lines.Next()) {
+    const std::string& line = lines.Line();
+    const size_t first = lines.First();
+    auto fail = [&](const std::string& why) { return lines.Fail(error, why); };
     size_t end = line.find_first_of(" \t", first);
     std::string word = line.substr(first, end == std::string::npos ? std::string::npos : end - first);
     ScriptCommand cmd;
-    cmd.line = lineNumber;
+    cmd.line = lines.Number();
     if (word == "text") {
       // The rest of the line after one separating blank, taken literally.
       std::string utf8 = end == std::string::npos ? std::string() : line.substr(end + 1);

@@ -22,12 +22,9 @@ step() {
   return $rc
 }
 
-# Keeps the Wine server of a prefix running between the many short
+# Keeps the Wine server of the prefix running between the many short
 # processes of a stage (it would stop 3 s after each one); it goes away by
-# itself a while after the last one.
+# itself a while after the last one. 32-bit programs run in the same prefix.
 keep_wineserver() {
-  local bits=$1 prefix
-  prefix=$root/build/wineprefix-$bits
-  [ "$bits" = 64 ] && prefix=${TOLLEX_WINEPREFIX64:-$prefix} || prefix=${TOLLEX_WINEPREFIX32:-$prefix}
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -p60 >/dev/null 2>&1 || true
+  WINEPREFIX=${TOLLEX_WINEPREFIX64:-$root/build/wineprefix-64} /usr/lib/wine/wineserver -p60 >/dev/null 2>&1 || true
 }

@@ -4,6 +4,6 @@
 # same table. Needs the mingw-x64 build (wine64.sh) and the native one.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-keep_wineserver 64
+keep_wineserver
 python3 "$root/tools/ci/reg_interop.py" --windows "$x64_dir/velk/velk.exe" --native "$native_dir/velk/velk" \
   --emulator "$wine_run" --emulator 64 --work "$ci_work/reg-interop"

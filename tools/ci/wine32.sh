@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Stage: the product, the 32-bit Tollex.dll (mingw-i686, Release), with the
 # 32-bit velk.exe: the DLL check, then a batch of velk's scenarios through
-# 32-bit Wine in one process (each 32-bit process costs about a minute
-# through qemu), each checked and compared byte for byte with its native run.
+# 32-bit Wine in one process (each 32-bit process spends about two minutes
+# starting under qemu; the scenarios themselves then take seconds), each
+# checked and compared byte for byte with its native run.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
@@ -40,7 +41,7 @@ else
   echo "wine32: no native velk in $native_dir: the batch is checked but not compared with native runs"
   status=1
 fi
-keep_wineserver 32
+keep_wineserver
 step "${#scenarios[@]} scenarios in one 32-bit velk process" \
   python3 "$root/velk/tests/run_batch.py" --velk "$i686_dir/velk/velk.exe" --emulator "$wine_run" --emulator 32 \
     "${reference[@]}" --work "$ci_work/batch32" "${scenarios[@]}" || status=1

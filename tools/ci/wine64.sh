@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
-keep_wineserver 64
+keep_wineserver
 step "mingw-x64 configure" cmake --preset mingw-x64 -B "$x64_dir" >/dev/null
 step "mingw-x64 build" cmake --build "$x64_dir" -j "$jobs"
 status=0

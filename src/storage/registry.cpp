@@ -55,6 +55,51 @@ void FillDefault(char* destination, const char* defaultText, int32_t size) {
   }
 }
 
+// ReadText and ReadTextCut. With cutToFit a value too long for the buffer
+// is read a second time, whole, through the same open key, and cut to
+// size - 1 bytes; without it such a value gives the default. Reads leave the
+// last-error value alone.
+char* ReadTextValue(const char* subkey, const char* valueName, char* destination, const char* defaultText,
+                    int32_t size, bool cutToFit) {
+  if (destination == nullptr || size <= 0) return destination;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    DWORD filled = static_cast<DWORD>(size);
+    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
+    if (cutToFit && code == ERROR_MORE_DATA) {
+      // filled now holds the size of the whole value: read it all and keep
+      // what fits.
+      std::vector<BYTE> whole(filled);
+      code = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.data(), &filled);
+      if (code == ERROR_SUCCESS) {
+        size_t kept = filled < static_cast<DWORD>(size) ? filled : static_cast<size_t>(size) - 1;
+        std::memcpy(destination, whole.data(), kept);
+        filled = static_cast<DWORD>(kept);
+      }
+    }
+    RegCloseKey(key);
+    if (code == ERROR_SUCCESS) {
+      TerminateQueried(destination, filled, size);
+      return destination;
+    }
+  }
+  FillDefault(destination, defaultText, size);
+  return destination;
+}
+
+// WriteNumber and WriteText: stores one value, creating the key as needed.
+// The last-error value is the open's or the create's (see OpenOrCreateKey);
+// a failed store replaces it with its own code, not the successful open's 0,
+// for the error report that follows.
+bool WriteValue(const char* subkey, const char* valueName, DWORD type, const BYTE* data, DWORD length) {
+  HKEY key = OpenOrCreateKey(subkey);
+  if (key == nullptr) return false;
+  LONG code = RegSetValueExA(key, valueName, 0, type, data, length);
+  RegCloseKey(key);
+  if (code != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
+  return code == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 HKEY OpenKeyForRead(const char* subkey) {
@@ -94,69 +139,22 @@ uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultV
 
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size) {
-  if (destination == nullptr || size <= 0) return destination;
-  HKEY key = OpenKeyForRead(subkey);
-  if (key != nullptr) {
-    DWORD filled = static_cast<DWORD>(size);
-    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
-    RegCloseKey(key);
-    if (code == ERROR_SUCCESS) {
-      TerminateQueried(destination, filled, size);
-      return destination;
-    }
-  }
-  FillDefault(destination, defaultText, size);
-  return destination;
+  return ReadTextValue(subkey, valueName, destination, defaultText, size, false);
 }
 
 char* ReadTextCut(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                   int32_t size) {
-  if (destination == nullptr || size <= 0) return destination;
-  HKEY key = OpenKeyForRead(subkey);
-  if (key != nullptr) {
-    DWORD filled = static_cast<DWORD>(size);
-    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
-    if (code == ERROR_MORE_DATA) {
-      // filled now holds the size of the whole value: read it all and keep
-      // what fits.
-      std::vector<BYTE> whole(filled);
-      code = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.data(), &filled);
-      if (code == ERROR_SUCCESS) {
-        size_t kept = filled < static_cast<DWORD>(size) ? filled : static_cast<size_t>(size) - 1;
-        std::memcpy(destination, whole.data(), kept);
-        filled = static_cast<DWORD>(kept);
-      }
-    }
-    RegCloseKey(key);
-    if (code == ERROR_SUCCESS) {
-      TerminateQueried(destination, filled, size);
-      return destination;
-    }
-  }
-  FillDefault(destination, defaultText, size);
-  return destination;
+  return ReadTextValue(subkey, valueName, destination, defaultText, size, true);
 }
 
 bool WriteNumber(const char* subkey, const char* valueName, uint32_t value) {
-  HKEY key = OpenOrCreateKey(subkey);
-  if (key == nullptr) return false;
-  LONG code = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-  // A failed store leaves its own code, not the successful open's 0, for
-  // the error report that follows.
-  if (code != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
-  return code == ERROR_SUCCESS;
+  return WriteValue(subkey, valueName, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 bool WriteText(const char* subkey, const char* valueName, const char* text) {
-  HKEY key = OpenOrCreateKey(subkey);
-  if (key == nullptr) return false;
   if (text == nullptr) text = "";
   const DWORD length = static_cast<DWORD>(std::strlen(text)) + 1;  // with the terminator
-  LONG code = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
-  RegCloseKey(key);
-  if (code != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
-  return code == ERROR_SUCCESS;
+  return WriteValue(subkey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
 }
 
 bool KeyExists(const char* path) {

@@ -116,6 +116,25 @@ TEST_F(RegistryLayer, OpenOrCreateKeyLeavesTheCodeOfItsLastCall) {
   EXPECT_EQ(GetLastError(), 1234u);
 }
 
+TEST_F(RegistryLayer, TextReadsKeepTheLastErrorAndWritesLeaveTheOpensCode) {
+  ASSERT_TRUE(regtest::SetText(settingsPath, "Long", "0123456789"));
+  char buffer[8];
+  SetLastError(1234);
+  EXPECT_STREQ(ReadText(nullptr, "Long", buffer, "d", sizeof buffer), "d");
+  EXPECT_STREQ(ReadTextCut(nullptr, "Long", buffer, "d", sizeof buffer), "0123456");
+  EXPECT_STREQ(ReadTextCut("Missing", "Long", buffer, "d", sizeof buffer), "d");
+  EXPECT_EQ(GetLastError(), 1234u) << "reads never touch the last-error value";
+
+  SetLastError(1234);
+  EXPECT_TRUE(WriteText(nullptr, "Null", nullptr));
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(settingsPath, "Null").data), std::string(1, '\0'))
+      << "a null text is stored as the empty text";
+  SetLastError(1234);
+  EXPECT_TRUE(WriteNumber("Sub", "N", 3));
+  EXPECT_EQ(GetLastError(), 0u);
+}
+
 TEST_F(RegistryLayer, PathsThatDoNotFitAreRefusedNotCut) {
   ASSERT_TRUE(regtest::SetDword(settingsPath, "N", 1));
   std::string tooLong(1100, 'x');

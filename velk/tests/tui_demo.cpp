@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "velk/tests/dialog_item.h"
 #include "velk/tui.h"
 
 namespace {
@@ -25,18 +26,7 @@ std::string Line(const Row& r) {
   return buf;
 }
 
-HostDialogItem Item(int kind, int left, int top, int right, const char* text, uint32_t flags = 0) {
-  HostDialogItem item;
-  std::memset(&item, 0, sizeof item);
-  item.kind = kind;
-  item.left = left;
-  item.top = top;
-  item.right = right;
-  item.bottom = top;
-  item.flags = flags;
-  std::snprintf(item.text, sizeof item.text, "%s", text);
-  return item;
-}
+using velk::tests::Item;
 
 bool Edit(velk::FrontEnd& front, Row& row) {
   std::vector<HostDialogItem> items;

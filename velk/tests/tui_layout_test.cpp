@@ -2,26 +2,15 @@
 // like the plug-in's edit dialog.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
+#include "velk/tests/dialog_item.h"
 #include "velk/tui_parts.h"
 
 namespace velk::tui {
 namespace {
 
-HostDialogItem Item(int kind, int left, int top, int right, const char* text, uint32_t flags = 0) {
-  HostDialogItem item;
-  std::memset(&item, 0, sizeof item);
-  item.kind = kind;
-  item.left = left;
-  item.top = top;
-  item.right = right;
-  item.bottom = top;
-  item.flags = flags;
-  std::strncpy(item.text, text, sizeof item.text - 1);
-  return item;
-}
+using velk::tests::Item;
 
 std::vector<HostDialogItem> EditDialog() {
   std::vector<HostDialogItem> items;

@@ -37,13 +37,29 @@ void SetCounters(benchmark::State& state, int n) {
   state.SetItemsProcessed(state.iterations() * n);
 }
 
+// The table of n entries, with the lean host and the screen settings that
+// every list-screen benchmark runs with.
+AssocList& ScreenTable(int n) {
+  AssocList& list = Table(n);
+  bench::InstallLeanHost();
+  bench::UseScreenSettings();
+  return list;
+}
+
+// ScreenTable after one real pass whose lines, as handed to the host, are
+// kept in bench::captured: what the floor and the reference pass compare with.
+AssocList& CapturedPass(int n) {
+  AssocList& list = ScreenTable(n);
+  bench::captureNextMenu = true;
+  RunListScreen(list);
+  return list;
+}
+
 // One list-screen pass: RunListScreen with a menu that answers Esc at once
 // builds widths, lines, header bars, marks and title once and returns.
 void BM_ListPass(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  AssocList& list = Table(n);
-  bench::InstallLeanHost();
-  bench::UseScreenSettings();
+  AssocList& list = ScreenTable(n);
   ChangedFlag = 0;
   const int callsBefore = bench::menuCalls;
   for (auto _ : state) {
@@ -59,11 +75,7 @@ void BM_ListPass(benchmark::State& state) {
 // allocated at its final size.
 void BM_ListPassFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  AssocList& list = Table(n);
-  bench::InstallLeanHost();
-  bench::UseScreenSettings();
-  bench::captureNextMenu = true;
-  RunListScreen(list);
+  CapturedPass(n);
   const std::vector<HostMenuItem> lines = bench::captured;
   if (lines.size() != static_cast<size_t>(n) + 1) {
     state.SkipWithError("the captured pass does not hold one line per entry and the trailing line");
@@ -80,11 +92,7 @@ void BM_ListPassFloor(benchmark::State& state) {
 // must hand the host exactly the lines the plug-in's pass does.
 void BM_LeanPass(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  AssocList& list = Table(n);
-  bench::InstallLeanHost();
-  bench::UseScreenSettings();
-  bench::captureNextMenu = true;
-  RunListScreen(list);
+  AssocList& list = CapturedPass(n);
   MenuLineList lines;
   bench::LeanPass(list, lines);
   if (static_cast<size_t>(lines.Count()) != bench::captured.size() ||
@@ -178,55 +186,49 @@ bool PrepareStore(benchmark::State& state, int n) {
   return true;
 }
 
-void BM_Load(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  if (!PrepareStore(state, n)) return;
+// Times one store operation per iteration; the run stops with failure as
+// soon as one does not do the whole of its work.
+template <typename Operation>
+void TimeStore(benchmark::State& state, int n, Operation operation, const char* failure) {
   for (auto _ : state) {
-    AssocList list;
-    if (!LoadAssociations(list) || list.Count() != static_cast<uint32_t>(n)) {
-      state.SkipWithError("the load did not read the whole table");
+    if (!operation()) {
+      state.SkipWithError(failure);
       break;
     }
   }
   SetCounters(state, n);
+}
+
+void BM_Load(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  if (!PrepareStore(state, n)) return;
+  TimeStore(
+      state, n,
+      [n] {
+        AssocList list;
+        return LoadAssociations(list) && list.Count() == static_cast<uint32_t>(n);
+      },
+      "the load did not read the whole table");
 }
 
 void BM_LoadFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
   bench::BarePlan plan(Table(n));
-  for (auto _ : state) {
-    if (plan.Load() != n * 8) {
-      state.SkipWithError("the bare load did not read every value");
-      break;
-    }
-  }
-  SetCounters(state, n);
+  TimeStore(state, n, [&plan, n] { return plan.Load() == n * 8; }, "the bare load did not read every value");
 }
 
 void BM_Save(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
-  for (auto _ : state) {
-    if (!SaveAssociations(Table(n))) {
-      state.SkipWithError("SaveAssociations failed");
-      break;
-    }
-  }
-  SetCounters(state, n);
+  TimeStore(state, n, [n] { return SaveAssociations(Table(n)); }, "SaveAssociations failed");
 }
 
 void BM_SaveFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
   bench::BarePlan plan(Table(n));
-  for (auto _ : state) {
-    if (!plan.Save()) {
-      state.SkipWithError("the bare save failed");
-      break;
-    }
-  }
-  SetCounters(state, n);
+  TimeStore(state, n, [&plan] { return plan.Save(); }, "the bare save failed");
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ namespace {
 
 constexpr int32_t RecordPathSize = 261;
 constexpr int32_t ValueSize = 261;
+// A group header's Mask holds the marker byte before a title of up to 260
+// characters, one byte more than any other value.
+constexpr int32_t MaskValueSize = ValueSize + 1;
 
 // The eight values of a record key, in the order of the record's fields.
 const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec",
@@ -57,8 +60,12 @@ bool ReadAssocRecord(AssocRecord& record, int32_t n) {
   bool result = false;
   if (ComposeRecordPath(path, n)) {
     RegistryBasePath = path;
-    char text[ValueSize];
-    ReadField(ValueNames[0], text);
+    char text[MaskValueSize];
+    ReadTextCut(nullptr, ValueNames[0], text, "", MaskValueSize);
+    // A plain mask is cut to the 260 characters of any other value, and
+    // trimmed after the cut as they are.
+    if (static_cast<unsigned char>(text[0]) != GroupMarker) text[ValueSize - 1] = 0;
+    TrimBlanks(text);
     if (text[0] != 0) {
       if (static_cast<unsigned char>(text[0]) == GroupMarker) {
         record.group = 1;

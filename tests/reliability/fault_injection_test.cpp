@@ -280,7 +280,9 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyKeepsTheListAndARetrySavesAll) {
     for (const char* name : SettingNames) EXPECT_NE(StoredSetting(name), -1) << name;
     // What the failed apply had left: a settings failure comes after the
     // whole table was written.
-    if (k > calls - 5) EXPECT_EQ(storedAtFailure, edited);
+    if (k > calls - 5) {
+      EXPECT_EQ(storedAtFailure, edited);
+    }
     if (::testing::Test::HasFailure()) break;  // one reported k says enough
   }
   EXPECT_EQ(injected, calls);

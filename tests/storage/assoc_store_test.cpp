@@ -205,6 +205,31 @@ TEST_F(AssocStore, OverlongValuesAreCutAndTheLoadGoesOn) {
   EXPECT_EQ(Stored(3, "Mask"), std::string("*.last\0", 7));
 }
 
+TEST_F(AssocStore, AFullLengthGroupTitleSurvivesSaveAndLoad) {
+  // The marker byte comes on top of the 260 characters a title may have.
+  const std::string title = "T" + std::string(258, 't') + "Z";
+  WriteType(0, "\x10" + title);
+  WriteType(1, "\x10" + title + "cut");
+  WriteType(2, "\x10 " + std::string(259, 's') + "  ");
+  WriteType(3, std::string(260, 'm') + "X");
+  AssocList list;
+  ASSERT_TRUE(Load(list));
+  ASSERT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list.At(0)->group, 1);
+  EXPECT_EQ(std::string(list.At(0)->Mask.Text()), title);
+  EXPECT_EQ(std::string(list.At(1)->Mask.Text()), title) << "a longer title is cut to 260";
+  EXPECT_EQ(std::string(list.At(2)->Mask.Text()), " " + std::string(259, 's'));
+  EXPECT_EQ(list.At(3)->group, 0);
+  EXPECT_EQ(std::string(list.At(3)->Mask.Text()), std::string(260, 'm')) << "a plain mask keeps its 260";
+  ASSERT_TRUE(Save(list));
+  EXPECT_EQ(Stored(0, "Mask"), "\x10" + title + std::string(1, '\0'));
+  AssocList again;
+  ASSERT_TRUE(Load(again));
+  ASSERT_EQ(again.Count(), 4u);
+  EXPECT_EQ(std::string(again.At(0)->Mask.Text()), title);
+  EXPECT_EQ(std::string(again.At(1)->Mask.Text()), title);
+}
+
 TEST_F(AssocStore, WritingOneRecordSetsTheBasePathBack) {
   AssocRecord record = Record("*.x", "x");
   EXPECT_TRUE(WriteAssocRecord(record, 12));

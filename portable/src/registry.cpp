@@ -174,6 +174,17 @@ Node* Walk(Node* node, const std::vector<std::string>& names) {
   return node;
 }
 
+// The existing key a subkey argument names below node: SplitSubkey's code
+// for a malformed argument, ERROR_FILE_NOT_FOUND when a name along the way
+// is missing.
+LONG FindSubkey(Node* node, const char* subKey, Node*& target) {
+  std::vector<std::string> names;
+  LONG code = SplitSubkey(subKey, names);
+  if (code != ERROR_SUCCESS) return code;
+  target = Walk(node, names);
+  return target ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 std::vector<StoredValue>::iterator FindValuePosition(Node* node, const std::string& name) {
   return std::lower_bound(node->values.begin(), node->values.end(), name,
                           [](const StoredValue& v, const std::string& n) { return Less(v.name, n); });
@@ -254,11 +265,9 @@ LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   KeyCall call(KeyCall::Reads, key);
   if (call.Failed()) return call.code;
-  std::vector<std::string> names;
-  LONG code = SplitSubkey(subKey, names);
+  Node* target;
+  LONG code = FindSubkey(call.node, subKey, target);
   if (code != ERROR_SUCCESS) return code;
-  Node* target = Walk(call.node, names);
-  if (!target) return ERROR_FILE_NOT_FOUND;
   *result = NewHandle(call.registry, target, access);
   return ERROR_SUCCESS;
 }
@@ -395,11 +404,9 @@ LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   KeyCall call(KeyCall::Writes, key);
   if (call.Failed()) return call.code;
-  std::vector<std::string> names;
-  LONG code = SplitSubkey(subKey, names);
+  Node* target;
+  LONG code = FindSubkey(call.node, subKey, target);
   if (code != ERROR_SUCCESS) return code;
-  Node* target = Walk(call.node, names);
-  if (!target) return ERROR_FILE_NOT_FOUND;
   if (target->parent == nullptr || !target->children.empty()) return ERROR_ACCESS_DENIED;
   Node* parent = target->parent;
   auto it = std::find_if(parent->children.begin(), parent->children.end(),

@@ -7,8 +7,8 @@
 #
 # There is one prefix. It is a 64-bit one, and 32-bit programs run in it the
 # way they run on 64-bit Windows, on the 32-bit system DLLs of its syswow64
-# folder. A prefix of its own for 32-bit programs would cost half an hour to
-# create here: its set-up runs a dozen 32-bit processes, each of which spends
+# folder. A prefix of its own for 32-bit programs took half an hour to
+# create here: its set-up runs several 32-bit processes, each of which spends
 # about two minutes under qemu reserving the address space, and they wait on
 # one another.
 set -euo pipefail

@@ -13,6 +13,18 @@ void AssocRecord::Reset() {
   std::memset(static_cast<void*>(this), 0, sizeof *this);
 }
 
+bool AssocRecord::SameContent(const AssocRecord& other) const {
+  const TextField* const mine[] = {&Mask, &Description, &Execute, &AltExec, &View, &AltView, &Edit, &AltEdit};
+  const TextField* const theirs[] = {&other.Mask, &other.Description, &other.Execute, &other.AltExec,
+                                     &other.View, &other.AltView,     &other.Edit,    &other.AltEdit};
+  if ((group != 0) != (other.group != 0)) return false;
+  for (int i = 0; i < 8; ++i) {
+    if (mine[i]->Length() != theirs[i]->Length()) return false;
+    if (std::memcmp(mine[i]->Text(), theirs[i]->Text(), static_cast<size_t>(mine[i]->Length())) != 0) return false;
+  }
+  return true;
+}
+
 AssocList::AssocList() : TypedRecordArray<AssocRecord>(100, 100) {}
 
 AssocList::~AssocList() {}
@@ -143,4 +155,12 @@ void AssocList::SortGroups(int32_t mode) {
     if (end - i >= 1) SortRange(compare, i, end);
     i = end + 1;
   }
+}
+
+bool AssocList::SameContent(const AssocList& other) const {
+  if (Count() != other.Count()) return false;
+  for (uint32_t i = 0; i < Count(); ++i) {
+    if (!At(i)->SameContent(*other.At(i))) return false;
+  }
+  return true;
 }

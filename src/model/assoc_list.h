@@ -21,6 +21,9 @@ struct AssocRecord {
   int32_t group;
 
   void Reset();
+  // The same eight texts, byte for byte, and the same kind (header or not);
+  // the marks are not content.
+  bool SameContent(const AssocRecord& other) const;
 };
 
 // The sort modes; odd ascending, even descending, 0 none.
@@ -55,4 +58,6 @@ class AssocList : public TypedRecordArray<AssocRecord> {
   bool MoveMarkedUp();
   bool MoveMarkedDown();
   void SortGroups(int32_t mode);
+  // The same records, by SameContent, in the same order.
+  bool SameContent(const AssocList& other) const;
 };

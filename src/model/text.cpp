@@ -108,6 +108,15 @@ char* TrimBlanks(char* text) {
   return text;
 }
 
+char* CutToFit(char* text, int32_t maxChars) {
+  if (text == nullptr || maxChars < 0) return text;
+  if (BoundedLength(text, maxChars) < maxChars || text[maxChars] == 0) return text;
+  int32_t n = maxChars;
+  while (n > 0 && IsBlank(text[n - 1])) --n;
+  text[n] = 0;
+  return text;
+}
+
 int32_t CompareText(const char* a, const char* b, int32_t count, int32_t caseSensitive) {
   if (a == nullptr) return b == nullptr ? 0 : -1;
   if (b == nullptr) return 1;

@@ -32,6 +32,11 @@ static_assert(sizeof(TextField) == 268, "TextField is 262 characters and a 32-bi
 char* CopyBounded(char* destination, const char* source, int32_t size);
 char* AppendBounded(char* destination, const char* source, int32_t size);
 char* TrimBlanks(char* text);
+// Keeps at most maxChars characters of a text and drops the blanks that the
+// cut leaves at its end, so that a trimmed text stays trimmed: the one rule
+// for a trimmed value that goes into a TextField (maxChars TextFieldChars).
+// A text that fits is left as it is.
+char* CutToFit(char* text, int32_t maxChars);
 bool IsBlank(char character);
 int32_t CompareText(const char* a, const char* b, int32_t count, int32_t caseSensitive);
 int32_t TextLength(const char* text);

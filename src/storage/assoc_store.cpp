@@ -4,6 +4,7 @@
 #include "storage/assoc_store.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "host/startup.h"
 #include "model/text.h"
@@ -12,10 +13,6 @@
 namespace {
 
 constexpr int32_t RecordPathSize = 261;
-constexpr int32_t ValueSize = 261;
-// A group header's Mask holds the marker byte before a title of up to 260
-// characters, one byte more than any other value.
-constexpr int32_t MaskValueSize = ValueSize + 1;
 
 // The eight values of a record key, in the order of the record's fields.
 const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec",
@@ -43,13 +40,11 @@ bool ComposeRecordPath(char* path, int32_t n) {
   return true;
 }
 
-// Reads one value of the current record key, trimmed. A value longer than
-// 260 characters is read cut to 260 (as the edit dialog cuts what the user
-// types), so that one over-long value neither ends the load nor empties the
-// field at the next save.
-void ReadField(const char* name, char* text) {
-  ReadTextCut(nullptr, name, text, "", ValueSize);
-  TrimBlanks(text);
+// Reads one value of the current record key whole, however long, and trims
+// it: leading blanks never cost a field room, and a value whose trimmed text
+// fits is read whole.
+char* ReadTrimmed(const char* name, std::vector<char>& buffer) {
+  return TrimBlanks(ReadWholeText(nullptr, name, buffer, ""));
 }
 
 }  // namespace
@@ -60,24 +55,20 @@ bool ReadAssocRecord(AssocRecord& record, int32_t n) {
   bool result = false;
   if (ComposeRecordPath(path, n)) {
     RegistryBasePath = path;
-    char text[MaskValueSize];
-    ReadTextCut(nullptr, ValueNames[0], text, "", MaskValueSize);
-    // A plain mask is cut to the 260 characters of any other value, and
-    // trimmed after the cut as they are.
-    if (static_cast<unsigned char>(text[0]) != GroupMarker) text[ValueSize - 1] = 0;
-    TrimBlanks(text);
+    std::vector<char> buffer;
+    char* text = ReadTrimmed(ValueNames[0], buffer);
     if (text[0] != 0) {
+      // Every value keeps as much of its trimmed text as a field holds, and
+      // never ends in a blank the cut exposed. A group title is what follows
+      // the marker, not trimmed again, so the marker costs it no room.
       if (static_cast<unsigned char>(text[0]) == GroupMarker) {
         record.group = 1;
-        record.Mask = text + 1;  // the title is not trimmed again
+        record.Mask = CutToFit(text + 1, TextFieldChars);
       } else {
         record.group = 0;
-        record.Mask = text;
+        record.Mask = CutToFit(text, TextFieldChars);
       }
-      for (int i = 1; i < 8; ++i) {
-        ReadField(ValueNames[i], text);
-        *Field(record, i) = text;
-      }
+      for (int i = 1; i < 8; ++i) *Field(record, i) = CutToFit(ReadTrimmed(ValueNames[i], buffer), TextFieldChars);
       result = true;
     }
   }

@@ -55,28 +55,15 @@ void FillDefault(char* destination, const char* defaultText, int32_t size) {
   }
 }
 
-// ReadText and ReadTextCut. With cutToFit a value too long for the buffer
-// is read a second time, whole, through the same open key, and cut to
-// size - 1 bytes; without it such a value gives the default. Reads leave the
-// last-error value alone.
+// A value that does not fit the buffer gives the default, not a cut text.
+// Reads leave the last-error value alone.
 char* ReadTextValue(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-                    int32_t size, bool cutToFit) {
+                    int32_t size) {
   if (destination == nullptr || size <= 0) return destination;
   HKEY key = OpenKeyForRead(subkey);
   if (key != nullptr) {
     DWORD filled = static_cast<DWORD>(size);
     LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
-    if (cutToFit && code == ERROR_MORE_DATA) {
-      // filled now holds the size of the whole value: read it all and keep
-      // what fits.
-      std::vector<BYTE> whole(filled);
-      code = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.data(), &filled);
-      if (code == ERROR_SUCCESS) {
-        size_t kept = filled < static_cast<DWORD>(size) ? filled : static_cast<size_t>(size) - 1;
-        std::memcpy(destination, whole.data(), kept);
-        filled = static_cast<DWORD>(kept);
-      }
-    }
     RegCloseKey(key);
     if (code == ERROR_SUCCESS) {
       TerminateQueried(destination, filled, size);
@@ -86,6 +73,10 @@ char* ReadTextValue(const char* subkey, const char* valueName, char* destination
   FillDefault(destination, defaultText, size);
   return destination;
 }
+
+// The room a whole-text read starts with: a field's 260 characters, a group
+// marker and a terminator, so that values which fit a record are read once.
+constexpr size_t WholeTextStartSize = 262;
 
 // WriteNumber and WriteText: stores one value, creating the key as needed.
 // The last-error value is the open's or the create's (see OpenOrCreateKey);
@@ -139,12 +130,33 @@ uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultV
 
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size) {
-  return ReadTextValue(subkey, valueName, destination, defaultText, size, false);
+  return ReadTextValue(subkey, valueName, destination, defaultText, size);
 }
 
-char* ReadTextCut(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-                  int32_t size) {
-  return ReadTextValue(subkey, valueName, destination, defaultText, size, true);
+char* ReadWholeText(const char* subkey, const char* valueName, std::vector<char>& text, const char* defaultText) {
+  if (text.size() < WholeTextStartSize) text.resize(WholeTextStartSize);
+  LONG code = ERROR_FILE_NOT_FOUND;
+  DWORD filled = 0;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    // The last byte of the buffer is kept for a terminator the data may lack.
+    // A value that does not fit reports its size and is read again into a
+    // buffer that holds it (twice more at most, should it grow meanwhile).
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      filled = static_cast<DWORD>(text.size() - 1);
+      code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &filled);
+      if (code != ERROR_MORE_DATA) break;
+      text.resize(static_cast<size_t>(filled) + 1);
+    }
+    RegCloseKey(key);
+  }
+  if (code == ERROR_SUCCESS) {
+    text[filled] = 0;
+  } else {
+    const char* fallback = defaultText != nullptr ? defaultText : "";
+    text.assign(fallback, fallback + std::strlen(fallback) + 1);
+  }
+  return text.data();
 }
 
 bool WriteNumber(const char* subkey, const char* valueName, uint32_t value) {

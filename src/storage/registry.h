@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 extern const char* RegistryBasePath;
 
@@ -13,10 +14,10 @@ HKEY OpenOrCreateKey(const char* subkey);
 uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultValue);
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size);
-// As ReadText, but a value whose data do not fit the buffer is read cut to
-// size - 1 bytes and terminated, instead of giving the default text.
-char* ReadTextCut(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-                  int32_t size);
+// Reads a text value whole, however long: text grows to hold it and ends at
+// the first zero byte of the data. A key or value that cannot be read gives
+// the default text (null: the empty text). Returns text.data().
+char* ReadWholeText(const char* subkey, const char* valueName, std::vector<char>& text, const char* defaultText);
 bool WriteNumber(const char* subkey, const char* valueName, uint32_t value);
 bool WriteText(const char* subkey, const char* valueName, const char* text);
 bool KeyExists(const char* path);

@@ -53,6 +53,11 @@ int ConsoleBufferWidth() {
   return info.dwSize.X;
 }
 
+// The items that widen with the console: the frame and the edit fields.
+bool Stretched(const HostDialogItem& item) {
+  return item.kind == KindEdit || item.kind == KindStretchable || item.kind == KindFrame;
+}
+
 // Trims the item's text in place; the text is terminated first, whatever the
 // host wrote back into it.
 char* TrimmedItemText(HostDialogItem& item) {
@@ -128,8 +133,14 @@ bool EditAssocDialog(AssocRecord& record) {
 
   int stretch = ConsoleBufferWidth() - ConsoleBaseWidth;
   if (stretch != 0) stretch -= 1;
+  // On a console too narrow for the template the stretch would turn items
+  // inside out: it goes no lower than where the first stretched item is one
+  // column wide (the edit fields, at 15 columns).
+  for (const HostDialogItem& item : items) {
+    if (Stretched(item) && stretch < item.left - item.right) stretch = item.left - item.right;
+  }
   for (HostDialogItem& item : items) {
-    if (item.kind == KindEdit || item.kind == KindStretchable || item.kind == KindFrame) item.right += stretch;
+    if (Stretched(item)) item.right += stretch;
   }
 
   for (;;) {
@@ -141,8 +152,10 @@ bool EditAssocDialog(AssocRecord& record) {
   }
 
   record.group = items[ItemGroupCheck].checkState == 0 ? 1 : 0;
+  // Each field keeps what fits of its trimmed text, never ending in a blank
+  // that the cut to 260 characters exposed.
   for (int i = 0; i < FieldCount; ++i) {
-    *fields[i] = TextField(TrimmedItemText(items[fieldItems[i]]));
+    *fields[i] = TextField(CutToFit(TrimmedItemText(items[fieldItems[i]]), TextFieldChars));
   }
   return true;
 }

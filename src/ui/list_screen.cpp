@@ -160,6 +160,11 @@ void DrawHeaders(const AssocList& list, ScreenState& state, int32_t shown) {
     const HostMenuItem* line = state.lines.At(i);
     if (!list.At(static_cast<uint32_t>(line->userData))->group) longest = Larger(longest, TextLength(line->text));
   }
+  // Without an association line longer than one character the bar would
+  // hide the titles, the only text on the screen: the headers are then drawn
+  // as for titles longer than the bar, the group character, a blank, the
+  // title and a blank.
+  longest = Larger(longest, 2);
   for (int32_t i = 0; i < shown; ++i) {
     HostMenuItem* line = state.lines.At(i);
     const AssocRecord* record = list.At(static_cast<uint32_t>(line->userData));
@@ -213,11 +218,15 @@ void ComposeTitle(char* title, const ScreenState& state, int32_t shown, int32_t 
   AppendBounded(title, tail, TitleSize);
 }
 
-void InsertNew(AssocList& list, int32_t position) {
+// A new association goes before the record the chosen line shows, or at the
+// end of the list from the trailing line; without a filter that is the
+// line's own position.
+void InsertNew(AssocList& list, const AssocRecord* before) {
   AssocRecord fresh;
   fresh.Reset();
   if (!EditAssocDialog(fresh)) return;
-  if (list.Insert(static_cast<uint32_t>(position), &fresh)) ChangedFlag = 1;
+  const int32_t index = before ? list.IndexOf(before) : static_cast<int32_t>(list.Count());
+  if (index >= 0 && list.Insert(static_cast<uint32_t>(index), &fresh)) ChangedFlag = 1;
 }
 
 void DeleteAt(AssocList& list, ScreenState& state, AssocRecord* record) {
@@ -289,7 +298,7 @@ void CarryOut(AssocList& list, ScreenState& state, int breakCode, int32_t pos, i
 
   switch (breakCode) {
     case KeyIns:
-      InsertNew(list, pos);
+      InsertNew(list, record);
       break;
     case KeyDel:
       DeleteAt(list, state, record);
@@ -298,7 +307,7 @@ void CarryOut(AssocList& list, ScreenState& state, int breakCode, int32_t pos, i
       if (record) {
         if (EditAssocDialog(*record)) ChangedFlag = 1;
       } else {
-        InsertNew(list, pos);
+        InsertNew(list, nullptr);
       }
       break;
     case KeyCtrlUp:

@@ -30,6 +30,16 @@ void ReportKeyFailure(int message) {
   HostMessageBox(FormatShared(BoxMessage(message), AssocKeyPath), ErrorBoxFlags, nullptr);
 }
 
+// Puts the table back as it was loaded, after an apply that failed part-way.
+// A table that still reads as loaded (the apply failed before it changed
+// anything) is not written again, so that a registry that refuses every
+// write does not turn an intact table into a reported failure.
+bool RestoreLoadedTable(const AssocList& loaded) {
+  AssocList stored;
+  if (LoadAssociations(stored) && stored.SameContent(loaded)) return true;
+  return SaveAssociations(loaded);
+}
+
 }  // namespace
 
 void RunEditingSession() {
@@ -41,18 +51,33 @@ void RunEditingSession() {
     ReportKeyFailure(MsgLoadFailed);
     return;
   }
+  // The table as loaded, for discarding after a failed apply.
+  AssocList loaded;
+  for (uint32_t i = 0; i < list.Count(); ++i) loaded.Append(list.At(i));
   ChangedFlag = 0;
+  bool applyFailed = false;
 
   for (;;) {
     if (!RunListScreen(list)) return;
     const int answer = HostMessageBox(BoxMessage(MsgApplyAsk), ApplyAskFlags, "ApplyAsk");
-    if (answer == ApplyDiscard) return;
+    if (answer == ApplyDiscard) {
+      // After a failed apply the registry may hold part of the new table:
+      // discarding means the loaded one again. If that cannot be written
+      // either, the user is told before the session ends.
+      if (applyFailed && !RestoreLoadedTable(loaded)) ReportKeyFailure(MsgSaveFailed);
+      return;
+    }
     if (answer != ApplySave) continue;  // third button or Esc: back to the list
-    if (SaveAssociations(list) && SaveSettings()) return;
-    // The save failed and the registry may hold only part of the table (or
-    // the table but not the settings): keep the user's list and go back to
-    // it, so that leaving asks again and the save can be retried or the
-    // changes discarded knowingly.
+    if (SaveAssociations(list)) {
+      // The table is saved. The settings are display preferences: a failed
+      // write of them is ignored, as every settings write is.
+      SaveSettings();
+      return;
+    }
+    // The registry may hold only part of the table: keep the user's list and
+    // go back to it, so that leaving asks again, and the apply can be retried
+    // or the changes discarded, which puts the loaded table back.
+    applyFailed = true;
     ReportKeyFailure(MsgSaveFailed);
   }
 }

@@ -174,6 +174,27 @@ TEST(TrimBlanks, SpacesAndTabsOnly) {
   EXPECT_STREQ(fromNull, "");
 }
 
+TEST(CutToFit, KeepsWhatFitsWithoutABlankTheCutExposed) {
+  char fits[16] = "abcde";
+  EXPECT_EQ(CutToFit(fits, 5), fits);
+  EXPECT_STREQ(fits, "abcde") << "exactly the room: untouched";
+  char untouched[16] = "ab  ";
+  EXPECT_STREQ(CutToFit(untouched, 5), "ab  ") << "no cut, no trimming";
+  char cut[16] = "abcdefg";
+  EXPECT_STREQ(CutToFit(cut, 5), "abcde");
+  char exposed[16] = "abc \t fg";
+  EXPECT_STREQ(CutToFit(exposed, 5), "abc") << "the space and tab the cut left at the end go";
+  char afterBlank[16] = "abcd efg";
+  EXPECT_STREQ(CutToFit(afterBlank, 5), "abcd") << "the cut lands right after a blank";
+  char inside[16] = "a    bcdef";
+  EXPECT_STREQ(CutToFit(inside, 5), "a") << "blanks inside the kept text go only at its end";
+  char allBlank[16] = "      x";
+  EXPECT_STREQ(CutToFit(allBlank, 4), "");
+  char none[16] = "abc";
+  EXPECT_STREQ(CutToFit(none, 0), "");
+  EXPECT_EQ(CutToFit(nullptr, 5), nullptr);
+}
+
 TEST(CompareText, NullRules) {
   EXPECT_EQ(CompareText(nullptr, nullptr, -1, 0), 0);
   EXPECT_EQ(CompareText(nullptr, "", -1, 0), -1);

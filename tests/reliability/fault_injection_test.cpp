@@ -1,16 +1,22 @@
 // Fault injection through the whole editing session: for every k, the k-th
-// mutating registry call of an apply fails. Whatever the call (deleting the
-// old table, creating the table key, a record key, a value, a setting), the
-// user must be told (message 21, with the failing call's code as the last
-// error), be back at the list with the list as edited, and the next apply
-// must store the table and the settings completely.
+// mutating registry call of an apply fails, and the user goes on in each way
+// the apply question offers. Whatever the call (deleting the old table,
+// creating the table key, a record key, a value), the user must be told
+// (message 21, with the failing call's code as the last error) and be back
+// at the list as edited; a retry must then store the new table and the
+// settings, and discarding must leave the table exactly as it was loaded. A
+// failing settings write, after the table was stored, is ignored. So the
+// registry ends holding exactly the new table or exactly the loaded one, and
+// message 21 was shown wherever it is not the new one.
 #ifndef _WIN32
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -170,10 +176,14 @@ class FaultInjection : public ::testing::Test {
     host.Uninstall();
   }
 
+  // How the user goes on after a failed apply: apply again; discard; or go
+  // back to the list (Esc or the third button) and then discard.
+  enum class Way { Retry, Discard, EscThenDiscard, BackThenDiscard };
+
   // What the user does: edits the PDF line's description and view command,
   // swaps the Zip and 7-Zip lines, shows the execute column, leaves and
-  // applies; after a failure, leaves again and applies again.
-  void Script() {
+  // applies; after a failure, leaves again and goes on the given way.
+  void Script(Way way = Way::Retry) {
     PluginSettings = {0, 15, 0, 15, 1, 15, 0, 205};
     host.menuAnswers = {{2, BreakF4}, {7, BreakCtrlDown}, {0, BreakCtrl1}, {-1, -1}};
     host.dialogAnswers = {
@@ -183,7 +193,7 @@ class FaultInjection : public ::testing::Test {
       ++extraMenus;
       return {-1, -1};  // leave the list again
     };
-    host.messageResponder = [this](const FakeHost::MessageCall& call) {
+    host.messageResponder = [this, way](const FakeHost::MessageCall& call) {
       const std::string& text = call.items.empty() ? std::string() : call.items[0];
       if (text.rfind("Cannot write", 0) == 0) {
         failureTexts.push_back(text);
@@ -191,12 +201,38 @@ class FaultInjection : public ::testing::Test {
         failureCodes.push_back(GetLastError());
         failureMenuCount = host.menuCalls.size();
         storedAtFailure = StoredTable();
+        callsAtFailure = WinportRegistryWriteCount();
+        if (onFailure) onFailure(failureTexts.size());
         return 0;
       }
-      // The apply question: apply, but give up after a few rounds so that a
-      // save that never succeeds cannot keep the test going.
-      return ++applyAnswers <= 4 ? 0 : 1;
+      // The apply question. The first answer applies; after that the way
+      // decides, and a save that never succeeds gives up after a few rounds.
+      ++applyAnswers;
+      if (applyAnswers == 1) return 0;
+      switch (way) {
+        case Way::Retry: return applyAnswers <= 4 ? 0 : 1;
+        case Way::Discard: return 1;
+        case Way::EscThenDiscard: return applyAnswers == 2 ? -1 : 1;
+        case Way::BackThenDiscard: return applyAnswers == 2 ? 2 : 1;
+      }
+      return 1;
     };
+  }
+
+  void Reset() {
+    WinportRegistryClear();
+    StoreTable(RealisticTable());
+    host.menuCalls.clear();
+    host.messageCalls.clear();
+    failureTexts.clear();
+    failureFlags.clear();
+    failureCodes.clear();
+    storedAtFailure.clear();
+    callsAtFailure = 0;
+    failureMenuCount = 0;
+    extraMenus = 0;
+    applyAnswers = 0;
+    onFailure = nullptr;
   }
 
   static std::vector<Row> EditedTable() {
@@ -214,8 +250,11 @@ class FaultInjection : public ::testing::Test {
   std::vector<DWORD> failureCodes;
   std::vector<Row> storedAtFailure;
   size_t failureMenuCount = 0;
+  int callsAtFailure = 0;
   int extraMenus = 0;
   int applyAnswers = 0;
+  // Called at each failure message with the number of failures so far.
+  std::function<void(size_t)> onFailure;
 };
 
 // One apply without a fault: how many mutating calls it makes, and that the
@@ -234,61 +273,170 @@ TEST_F(FaultInjection, ApplyWithoutFaultStoresTheEditedTable) {
   EXPECT_EQ(StoredSetting("ShowEx"), 1);
 }
 
-TEST_F(FaultInjection, EveryFailingCallOfAnApplyKeepsTheListAndARetrySavesAll) {
+TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
   StoreTable(RealisticTable());
   Script();
   RunEditingSession();
   const int calls = WinportRegistryWriteCount();
   ASSERT_GT(calls, 200);
+  const int tableCalls = calls - 5;  // the five settings come last
   const std::vector<Row> edited = EditedTable();
+  const std::vector<Row> loaded = RealisticTable();
   ASSERT_EQ(StoredTable(), edited);
 
-  int injected = 0;
+  int sessions = 0, retried = 0, restored = 0, alreadyIntact = 0, settingsIgnored = 0;
   for (int k = 1; k <= calls; ++k) {
-    SCOPED_TRACE("failing mutating call " + std::to_string(k) + " of " + std::to_string(calls));
-    WinportRegistryClear();
-    StoreTable(RealisticTable());
-    host.menuCalls.clear();
-    host.messageCalls.clear();
-    failureTexts.clear();
-    failureFlags.clear();
-    failureCodes.clear();
-    storedAtFailure.clear();
-    extraMenus = 0;
-    applyAnswers = 0;
-    Script();
-    WinportRegistryFailNthWrite(k);
-    RunEditingSession();
-    ++injected;
+    const bool settingsCall = k > tableCalls;
+    // Esc and the third button take turns as the way back to the list.
+    const Way ways[] = {Way::Retry, Way::Discard, k % 2 ? Way::EscThenDiscard : Way::BackThenDiscard};
+    for (Way way : ways) {
+      if (settingsCall && way != Way::Retry) break;  // no question follows: one way is enough
+      const int wayIndex = static_cast<int>(way);
+      SCOPED_TRACE("failing mutating call " + std::to_string(k) + " of " + std::to_string(calls) + ", way " +
+                   std::to_string(wayIndex));
+      Reset();
+      Script(way);
+      WinportRegistryFailNthWrite(k);
+      RunEditingSession();
+      const int callsAfterFailure = WinportRegistryWriteCount() - callsAtFailure;
+      ++sessions;
 
-    ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
-    EXPECT_EQ(failureTexts[0], "Cannot write\n" + AssocPath);
-    EXPECT_EQ(failureFlags[0] & ~0x20u, 0x10003u);
-    EXPECT_EQ(failureCodes[0], static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
-    // Back at the list, showing what the user had made of it.
-    ASSERT_GT(host.menuCalls.size(), failureMenuCount);
-    const FakeHost::MenuCall& before = host.menuCalls[failureMenuCount - 1];
-    const FakeHost::MenuCall& after = host.menuCalls[failureMenuCount];
-    EXPECT_EQ(LineTexts(after), LineTexts(before));
-    EXPECT_NE(after.items.at(2).text, std::string()) << "the edited line is missing";
-    EXPECT_NE(std::string(after.items.at(2).text).find("Portable documents"), std::string::npos);
-    EXPECT_EQ(extraMenus, 1);
-    EXPECT_EQ(applyAnswers, 2) << "the retry was not asked once";
-    // The retry stored everything.
-    EXPECT_EQ(StoredTable(), edited);
-    EXPECT_EQ(StoredSetting("ShowEx"), 1);
-    for (const char* name : SettingNames) EXPECT_NE(StoredSetting(name), -1) << name;
-    // What the failed apply had left: a settings failure comes after the
-    // whole table was written.
-    if (k > calls - 5) {
-      EXPECT_EQ(storedAtFailure, edited);
+      const std::vector<Row> stored = StoredTable();
+      EXPECT_TRUE(stored == edited || stored == loaded) << "the registry holds a partial table";
+      if (stored != edited) EXPECT_FALSE(failureTexts.empty()) << "a table other than the new one, untold";
+
+      if (settingsCall) {
+        // The table is stored whole; the failed setting is ignored and the
+        // session ends at once.
+        EXPECT_TRUE(failureTexts.empty()) << "a settings failure was reported";
+        EXPECT_EQ(applyAnswers, 1);
+        EXPECT_EQ(extraMenus, 0);
+        EXPECT_EQ(stored, edited);
+        // ShowEx, the one setting the user changed, is written first: where
+        // that write failed it keeps its stored 0.
+        EXPECT_EQ(StoredSetting("ShowEx"), k == tableCalls + 1 ? 0 : 1);
+        ++settingsIgnored;
+        continue;
+      }
+
+      ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
+      EXPECT_EQ(failureTexts[0], "Cannot write\n" + AssocPath);
+      EXPECT_EQ(failureFlags[0] & ~0x20u, 0x10003u);
+      EXPECT_EQ(failureCodes[0], static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
+      // Back at the list, showing what the user had made of it.
+      ASSERT_GT(host.menuCalls.size(), failureMenuCount);
+      const FakeHost::MenuCall& before = host.menuCalls[failureMenuCount - 1];
+      const FakeHost::MenuCall& after = host.menuCalls[failureMenuCount];
+      EXPECT_EQ(LineTexts(after), LineTexts(before));
+      EXPECT_NE(std::string(after.items.at(2).text).find("Portable documents"), std::string::npos);
+
+      if (way == Way::Retry) {
+        EXPECT_EQ(extraMenus, 1);
+        EXPECT_EQ(applyAnswers, 2) << "the retry was not asked once";
+        EXPECT_EQ(stored, edited);
+        EXPECT_EQ(StoredSetting("ShowEx"), 1);
+        for (const char* name : SettingNames) EXPECT_NE(StoredSetting(name), -1) << name;
+        ++retried;
+      } else {
+        const bool back = way != Way::Discard;
+        EXPECT_EQ(extraMenus, back ? 2 : 1);
+        EXPECT_EQ(applyAnswers, back ? 3 : 2);
+        EXPECT_EQ(stored, loaded) << "discarding did not leave the table as loaded";
+        EXPECT_EQ(StoredSetting("ShowEx"), 0) << "discarding wrote the settings";
+        // Nothing is written back when the failed apply changed nothing.
+        if (storedAtFailure == loaded) {
+          EXPECT_EQ(callsAfterFailure, 0);
+          ++alreadyIntact;
+        } else {
+          EXPECT_GT(callsAfterFailure, 0);
+          ++restored;
+        }
+      }
+      if (::testing::Test::HasFailure()) break;  // one reported k says enough
     }
-    if (::testing::Test::HasFailure()) break;  // one reported k says enough
+    if (::testing::Test::HasFailure()) break;
   }
-  EXPECT_EQ(injected, calls);
-  RecordProperty("faults_injected", injected);
+  EXPECT_EQ(retried, tableCalls);
+  EXPECT_EQ(restored + alreadyIntact, 2 * tableCalls);
+  EXPECT_EQ(settingsIgnored, 5);
+  RecordProperty("faults_injected", sessions);
+  std::printf("[  SWEEP   ] %d mutating calls per apply (%d of the table, 5 settings), %d sessions: %d retried to "
+              "the new table, %d discarded to the loaded table (%d rewritten, %d found intact), %d settings "
+              "failures ignored with the new table stored\n",
+              calls, tableCalls, sessions, retried, restored + alreadyIntact, restored, alreadyIntact,
+              settingsIgnored);
 }
 
+// A second failure after the first: in the retry (then the user discards),
+// or in putting the loaded table back. The user is told of each, and a
+// table that is neither the new one nor the loaded one is never left
+// without message 21 as the last thing shown.
+TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
+  StoreTable(RealisticTable());
+  Script();
+  RunEditingSession();
+  const int tableCalls = WinportRegistryWriteCount() - 5;
+  const std::vector<Row> edited = EditedTable();
+  const std::vector<Row> loaded = RealisticTable();
+
+  // The first failure: nothing changed yet, deleting part-way, the table
+  // key gone, records part-written, the last value.
+  const int firsts[] = {1, 3, 26, 100, tableCalls};
+  int sessions = 0, secondFailures = 0, partialTold = 0;
+  for (int k : firsts) {
+    for (Way way : {Way::Retry, Way::Discard}) {
+      // j counts the mutating calls after the first failure: every one up to
+      // the first record's values, then every 13th (which falls on each of
+      // a record's nine calls in turn). The sweep ends at the first j that
+      // the retry or the restore does not reach.
+      for (int j = 1;; j += j < 36 ? 1 : 13) {
+        SCOPED_TRACE("first failure at call " + std::to_string(k) + ", second at call " + std::to_string(j) +
+                     (way == Way::Retry ? " of the retry" : " of the restore"));
+        Reset();
+        // Retry: apply again, and after the second failure discard.
+        Script(way);
+        if (way == Way::Retry) {
+          host.messageResponder = [this, base = host.messageResponder](const FakeHost::MessageCall& call) {
+            const bool question = call.items.empty() || call.items[0].rfind("Cannot write", 0) != 0;
+            if (question && failureTexts.size() >= 2) return ++applyAnswers, 1;
+            return base(call);
+          };
+        }
+        onFailure = [j](size_t failures) {
+          if (failures == 1) WinportRegistryFailNthWrite(j);
+        };
+        WinportRegistryFailNthWrite(k);
+        RunEditingSession();
+        ++sessions;
+        const std::vector<Row> stored = StoredTable();
+        ASSERT_FALSE(failureTexts.empty());
+        if (failureTexts.size() == 1) {
+          // j lay beyond the retry's or the restore's calls: it went through.
+          EXPECT_EQ(stored, way == Way::Retry ? edited : loaded);
+          break;
+        }
+        ASSERT_EQ(failureTexts.size(), 2u);
+        ++secondFailures;
+        const FakeHost::MessageCall& last = host.messageCalls.back();
+        if (way == Way::Retry) {
+          // The retry failed too; discarding then put the loaded table back.
+          EXPECT_EQ(stored, loaded);
+          EXPECT_EQ(applyAnswers, 3);
+        } else {
+          // The restore failed: reported, and the session ended there.
+          EXPECT_EQ(last.items.at(0), "Cannot write\n" + AssocPath);
+          EXPECT_EQ(extraMenus, 1);
+          EXPECT_NE(stored, edited);
+          if (stored != loaded) ++partialTold;
+        }
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+  }
+  std::printf("[  SWEEP   ] %d sessions with a second failure armed: %d second failures reported, %d of them "
+              "leaving a partial table with message 21 last\n",
+              sessions, secondFailures, partialTold);
+}
 }  // namespace
 
 #endif  // _WIN32

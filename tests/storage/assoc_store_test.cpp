@@ -205,6 +205,46 @@ TEST_F(AssocStore, OverlongValuesAreCutAndTheLoadGoesOn) {
   EXPECT_EQ(Stored(3, "Mask"), std::string("*.last\0", 7));
 }
 
+// Every value is trimmed first and then keeps what fits in 260 characters,
+// never ending in a blank the cut exposed: leading blanks cost no room,
+// however many there are.
+TEST_F(AssocStore, ValuesAreTrimmedBeforeTheyAreCut) {
+  const std::string c255(255, 'c');
+  WriteType(0, std::string(10, ' ') + c255, std::string(40, '\t') + std::string(260, 'd') + "  ");
+  ASSERT_TRUE(regtest::SetText(TypeKey(0), "Execute", std::string(259, 'x') + " \t yz"));
+  ASSERT_TRUE(regtest::SetText(TypeKey(0), "View", std::string(5000, ' ') + "viewer {file}"));
+  WriteType(1, std::string(300, '\t') + "*.after-blanks");
+  WriteType(2, std::string(300, ' ') + "\x10" + " Title " + std::string(300, 't'));
+  WriteType(3, "\x10" + std::string(259, 'g') + " tail");
+  WriteType(4, "*.last");
+  AssocList list;
+  ASSERT_TRUE(Load(list));
+  ASSERT_EQ(list.Count(), 5u) << "a mask of many leading blanks does not end the table";
+  const AssocRecord& first = *list.At(0);
+  EXPECT_EQ(std::string(first.Mask.Text()), c255);
+  EXPECT_EQ(std::string(first.Description.Text()), std::string(260, 'd'));
+  EXPECT_EQ(std::string(first.Execute.Text()), std::string(259, 'x'));
+  EXPECT_EQ(std::string(first.View.Text()), "viewer {file}");
+  EXPECT_EQ(std::string(list.At(1)->Mask.Text()), "*.after-blanks");
+  EXPECT_EQ(list.At(2)->group, 1);
+  EXPECT_EQ(std::string(list.At(2)->Mask.Text()), (" Title " + std::string(300, 't')).substr(0, 260))
+      << "the title's own leading blank stays";
+  EXPECT_EQ(list.At(3)->group, 1);
+  EXPECT_EQ(std::string(list.At(3)->Mask.Text()), std::string(259, 'g'));
+  EXPECT_EQ(std::string(list.At(4)->Mask.Text()), "*.last");
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    for (const std::string& field : Fields(*list.At(i))) {
+      if (!field.empty()) EXPECT_NE(field.back(), ' ') << "record " << i;
+    }
+  }
+  // Saved and loaded again, the table is the same.
+  ASSERT_TRUE(Save(list));
+  EXPECT_EQ(Stored(0, "Mask"), c255 + std::string(1, '\0'));
+  AssocList again;
+  ASSERT_TRUE(Load(again));
+  EXPECT_TRUE(again.SameContent(list));
+}
+
 TEST_F(AssocStore, AFullLengthGroupTitleSurvivesSaveAndLoad) {
   // The marker byte comes on top of the 260 characters a title may have.
   const std::string title = "T" + std::string(258, 't') + "Z";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "storage/registry.h"
 #include "storage/storage_test_util.h"
@@ -69,15 +70,29 @@ TEST_F(RegistryLayer, ReadTextAlwaysGivesATerminatedText) {
   EXPECT_STREQ(ReadText(nullptr, "NoBytes", buffer, "default", sizeof buffer), "");
 }
 
-TEST_F(RegistryLayer, ReadTextCutKeepsWhatFits) {
-  ASSERT_TRUE(regtest::SetText(settingsPath, "Long", "0123456789"));
-  char buffer[8];
-  std::memset(buffer, 'Z', sizeof buffer);
-  EXPECT_STREQ(ReadTextCut(nullptr, "Long", buffer, "default", sizeof buffer), "0123456");
-  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Exact", REG_SZ, "abcdefghX", 8));
-  EXPECT_STREQ(ReadTextCut(nullptr, "Exact", buffer, "default", sizeof buffer), "abcdefg");
-  EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "default", sizeof buffer), "default");
-  EXPECT_STREQ(ReadTextCut(nullptr, "Missing", buffer, "far too long a default", sizeof buffer), "far too");
+TEST_F(RegistryLayer, ReadWholeTextReadsAValueOfAnyLength) {
+  std::vector<char> text;
+  const std::string huge = std::string(5000, 'h') + "end";
+  ASSERT_TRUE(regtest::SetText(settingsPath, "Huge", huge));
+  EXPECT_EQ(std::string(ReadWholeText(nullptr, "Huge", text, "default")), huge);
+  // Around the room the read starts with (261 bytes of data and the
+  // terminator it adds): data without a terminator of 261 and of 262 bytes.
+  const std::string fits(261, 'f');
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Fits", REG_SZ, (fits + "X").c_str(), 261));
+  std::vector<char> fresh;
+  EXPECT_EQ(std::string(ReadWholeText(nullptr, "Fits", fresh, nullptr)), fits);
+  const std::string over(262, 'o');
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Over", REG_SZ, (over + "X").c_str(), 262));
+  std::vector<char> again;
+  EXPECT_EQ(std::string(ReadWholeText(nullptr, "Over", again, nullptr)), over);
+  // A buffer that held a longer text reads a short one as just that.
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "Short", REG_SZ, "ab\0cd", 5));
+  EXPECT_STREQ(ReadWholeText(nullptr, "Short", text, "default"), "ab") << "the text ends at the first zero";
+  ASSERT_TRUE(regtest::SetRaw(settingsPath, "NoBytes", REG_SZ, "", 0));
+  EXPECT_STREQ(ReadWholeText(nullptr, "NoBytes", text, "default"), "");
+  EXPECT_STREQ(ReadWholeText(nullptr, "Missing", text, "default"), "default");
+  EXPECT_STREQ(ReadWholeText(nullptr, "Missing", text, nullptr), "");
+  EXPECT_STREQ(ReadWholeText("Missing", "Huge", text, "d"), "d") << "a missing key";
 }
 
 TEST_F(RegistryLayer, WritesCreateMissingKeysAndStoreExactForms) {
@@ -121,8 +136,9 @@ TEST_F(RegistryLayer, TextReadsKeepTheLastErrorAndWritesLeaveTheOpensCode) {
   char buffer[8];
   SetLastError(1234);
   EXPECT_STREQ(ReadText(nullptr, "Long", buffer, "d", sizeof buffer), "d");
-  EXPECT_STREQ(ReadTextCut(nullptr, "Long", buffer, "d", sizeof buffer), "0123456");
-  EXPECT_STREQ(ReadTextCut("Missing", "Long", buffer, "d", sizeof buffer), "d");
+  std::vector<char> whole;
+  EXPECT_STREQ(ReadWholeText(nullptr, "Long", whole, "d"), "0123456789");
+  EXPECT_STREQ(ReadWholeText("Missing", "Long", whole, "d"), "d");
   EXPECT_EQ(GetLastError(), 1234u) << "reads never touch the last-error value";
 
   SetLastError(1234);

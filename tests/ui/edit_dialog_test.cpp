@@ -203,6 +203,32 @@ TEST_F(EditDialogTest, ConfirmTrimsEveryFieldAndCutsTo260) {
   EXPECT_EQ(record.group, 0);
 }
 
+// Trim, keep what fits in 260 characters, and never end a field in a blank
+// that the cut exposed.
+TEST_F(EditDialogTest, ConfirmNeverLeavesAFieldEndingInABlankTheCutExposed) {
+  const std::string x259(259, 'x');
+  const std::string m258(258, 'm');
+  const std::string d260(260, 'd');
+  AssocRecord record;
+  record.Reset();
+  host.dialogAnswers.push_back(SetTextsAndPress({{2, m258 + " \t z"},
+                                                 {4, "\t  " + d260 + "  "},
+                                                 {7, x259 + " yyy"},
+                                                 {9, d260 + " tail"},
+                                                 {11, std::string(100, ' ') + x259 + "\tz "},
+                                                 {13, "a" + std::string(300, ' ') + "b"}},
+                                                19));
+  ASSERT_TRUE(EditAssocDialog(record));
+  EXPECT_EQ(std::string(record.Mask.Text()), m258) << "two blanks exposed by the cut";
+  EXPECT_EQ(record.Mask.Length(), 258);
+  EXPECT_EQ(std::string(record.Description.Text()), d260) << "260 after trimming: kept whole";
+  EXPECT_EQ(std::string(record.Execute.Text()), x259);
+  EXPECT_EQ(record.Execute.Length(), 259);
+  EXPECT_EQ(std::string(record.AltExec.Text()), d260) << "the cut lands after a character: nothing more goes";
+  EXPECT_EQ(std::string(record.View.Text()), x259) << "leading blanks cost no room; the tab the cut exposed goes";
+  EXPECT_STREQ(record.AltView.Text(), "a") << "only the first character survives a cut inside blanks";
+}
+
 TEST_F(EditDialogTest, PercentSignsAreShownAndStoredLiterally) {
   AssocRecord record = Assoc("%s%n%%.x", "100%% %d %s");
   record.Execute = "cmd %1 %n";
@@ -238,6 +264,29 @@ TEST_F(EditDialogTest, StretchesWithTheConsoleBufferWidth) {
     EXPECT_EQ(call.items[1].right, 0);
     EXPECT_EQ(call.items[5].right, 4);
     EXPECT_EQ(call.items[19].right, 0);
+  }
+}
+
+// Below 15 columns the stretch would put the fields' right edge left of
+// their left edge (at 1 column the dialog would be -4 wide): it stops where
+// they are one column wide.
+TEST_F(EditDialogTest, NarrowConsolesStopTheStretchWhereTheFieldsAreOneColumnWide) {
+  const StretchCase cases[] = {{16, 11, 7, 5}, {15, 10, 6, 4}, {14, 10, 6, 4}, {2, 10, 6, 4}, {1, 10, 6, 4}};
+  for (const StretchCase& c : cases) {
+    host.dialogCalls.clear();
+    WinportSetConsoleWidth(c.columns);
+    AssocRecord record = Assoc("*.x");
+    EditAssocDialog(record);
+    ASSERT_EQ(host.dialogCalls.size(), 1u);
+    const FakeHost::DialogCall& call = host.dialogCalls[0];
+    EXPECT_EQ(call.width, c.width) << c.columns << " columns";
+    EXPECT_EQ(call.items[0].right, c.frameRight) << c.columns << " columns";
+    for (int edit : {2, 4, 7, 9, 11, 13, 15, 17}) EXPECT_EQ(call.items[edit].right, c.fieldRight);
+    for (const HostDialogItem& item : call.items) {
+      if (item.right != 0) EXPECT_GE(item.right, item.left) << c.columns << " columns, kind " << item.kind;
+    }
+    EXPECT_EQ(call.items[5].right, 4);
+    EXPECT_EQ(call.items[1].right, 0);
   }
 }
 

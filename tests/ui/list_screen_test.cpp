@@ -109,6 +109,27 @@ TEST_F(ListScreenTest, InsertGoesToTheLinePositionAndCancelInsertsNothing) {
   EXPECT_EQ(Masks(list), (std::vector<std::string>{"a", "new", "b", "c", "last"}));
 }
 
+// Under a filter a line's position is not a record index: Ins goes before
+// the record the line shows, and from the trailing line to the list's end.
+TEST_F(ListScreenTest, InsertUnderAFilterGoesBeforeTheShownRecord) {
+  Fill(list, {Header("Docs"), Assoc("*.txt"), Assoc("*.doc"), Assoc("*.pdf"), Header("Pictures"), Assoc("*.png"),
+              Assoc("*.jpg"), Header("Sources"), Assoc("*.c")});
+  Key(0, CharKey('P'));  // shows Docs, *.pdf, Pictures, *.png, *.jpg, Sources
+  Key(3, Ins);           // the fourth line: *.png, record 5
+  host.dialogAnswers.push_back(SetTextsAndPress({{2, "*.gif"}}, 19));
+  Key(6, Ins);  // the trailing line (*.gif is not shown)
+  host.dialogAnswers.push_back(SetTextsAndPress({{2, "*.ppm"}}, 19));
+  Key(7, F4);  // the trailing line again, by F4 (*.ppm is shown)
+  host.dialogAnswers.push_back(SetTextsAndPress({{2, "*.svg"}}, 19));
+  Key(1, Ins);  // *.pdf, record 3
+  host.dialogAnswers.push_back(SetTextsAndPress({{2, "*.eps"}}, 19));
+  EXPECT_TRUE(RunListScreen(list));
+  EXPECT_EQ(Masks(list), (std::vector<std::string>{"Docs", "*.txt", "*.doc", "*.eps", "*.pdf", "Pictures", "*.gif",
+                                                   "*.png", "*.jpg", "Sources", "*.c", "*.ppm", "*.svg"}));
+  ASSERT_EQ(host.menuCalls.size(), 6u);
+  EXPECT_EQ(Lines(1).size(), 7u) << "the filter shows six records";
+}
+
 TEST_F(ListScreenTest, CancelledEditIsNoChange) {
   Fill(list, {Assoc("a", "desc")});
   Key(0, F4);
@@ -186,18 +207,44 @@ TEST_F(ListScreenTest, GroupHeadersAreBarsUpToTheLongestLine) {
   EXPECT_EQ(Title(0), "M22" + Bar + "M26 (3) M15");
 }
 
-TEST_F(ListScreenTest, HeadersWithoutAssociationsAndWithOneCharacterLines) {
-  Fill(list, {Header("Only"), Header("Headers")});
+// With no association line of two characters or more, a bar up to the
+// longest line would hide the titles: they are drawn as titles longer than
+// the bar, group character, blank, title, blank.
+TEST_F(ListScreenTest, HeadersKeepTheirTitlesWhenNoAssociationLineIsShown) {
+  const std::string g(1, static_cast<char>(205));
+  Fill(list, {Header("Only"), Header("Headers"), Header("")});
   EXPECT_FALSE(RunListScreen(list));
-  EXPECT_EQ(Lines(0), (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(Lines(0), (std::vector<std::string>{g + " Only ", g + " Headers ", g + "  ", ""}));
+
+  // A filter that hides every association: the same.
+  AssocList filtered;
+  Fill(filtered, {Header("Archives"), Assoc("*.zip", "Zip archives"), Header("Text"), Assoc("*.txt")});
+  Key(0, CharKey('Q'));
+  EXPECT_FALSE(RunListScreen(filtered));
+  // Unfiltered, the bar runs to the longest line, "Zip archives", the bar and
+  // "*.zip": 18 characters.
+  EXPECT_EQ(Lines(1)[0], g + " Archives " + std::string(7, g[0]));
+  EXPECT_EQ(Lines(2), (std::vector<std::string>{g + " Archives ", g + " Text ", ""}));
 
   // L of 1: a description-less association with an empty mask still gives
   // the separator, one character.
   AssocList one;
   Fill(one, {Header("H"), Assoc("")});
   EXPECT_FALSE(RunListScreen(one));
-  EXPECT_EQ(Lines(1)[1], Bar);
-  EXPECT_EQ(Lines(1)[0], std::string(1, static_cast<char>(205)));
+  EXPECT_EQ(Lines(3)[1], Bar);
+  EXPECT_EQ(Lines(3)[0], g + " H ");
+}
+
+TEST_F(ListScreenTest, HeadersBesideLinesOfTwoOrThreeCharactersAreBarsAsBefore) {
+  PluginSettings.GroupChar = '=';
+  Fill(list, {Header("Long title"), Assoc("x"), Header("")});
+  EXPECT_FALSE(RunListScreen(list));
+  // L = 2: the bar is "= " and every title reaches past it.
+  EXPECT_EQ(Lines(0), (std::vector<std::string>{"= Long title ", Bar + "x", "=  ", ""}));
+  AssocList three;
+  Fill(three, {Header(""), Assoc("xy")});
+  EXPECT_FALSE(RunListScreen(three));
+  EXPECT_EQ(Lines(1)[0], "=  ") << "L = 3 and an empty title: the closing blank lands on the bar's end";
 }
 
 TEST_F(ListScreenTest, HeaderMasksOf124AndMoreCharacters) {

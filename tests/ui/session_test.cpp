@@ -250,6 +250,105 @@ TEST_F(SessionTest, FailedSaveKeepsTheUsersListAndAllowsARetry) {
   EXPECT_EQ(GetNumber(SettingsPath, "GroupChar"), 205);
 }
 
+// The table was written completely; the settings are display preferences
+// and a failed write of them is ignored: no failure message, the session
+// ends, and nothing is left to discard.
+TEST_F(SessionTest, FailedSettingsWriteAfterASavedTableEndsTheSessionQuietly) {
+  StoreTable({{"*.a", "A"}});
+  Key(0, F4);
+  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
+  Key(0, Ctrl1);
+  host.messageAnswers = {0, 1, 1};
+  // Deleting Type0 and the table key, creating the table key, creating Type0
+  // and its eight values: 12 calls. The 13th creates the settings key for
+  // ShowEx.
+  WinportRegistryFailNthWrite(13);
+  RunEditingSession();
+  WinportRegistryFailNthWrite(0);
+
+  ASSERT_EQ(host.messageCalls.size(), 1u) << "only the apply question";
+  EXPECT_EQ(host.menuCalls.size(), 3u) << "the list is not shown again";
+  EXPECT_EQ(StoredMasks(), std::vector<std::string>{"*.a"});
+  EXPECT_EQ(GetText(TypeKey(0), "Description"), "Changed");
+  EXPECT_EQ(GetNumber(SettingsPath, "ShowEx"), -1) << "the failure was injected where the test says";
+  EXPECT_EQ(GetNumber(SettingsPath, "ShowView"), 0) << "the later settings are still written";
+  EXPECT_EQ(GetNumber(SettingsPath, "GroupChar"), 205);
+}
+
+// Three entries, the third edited; the apply fails at its 8th mutating call
+// (the first entry's Description), leaving Type0 with its Mask alone. No
+// then puts the table back as it was loaded.
+TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
+  const std::vector<std::vector<std::string>> rows = {
+      {"*.a", "A", "run a", "alt a", "view a", "altview a", "edit a", "altedit a"},
+      {"\x10Group", "", "", "", "", "", "", ""},
+      {"*.c", "C", "run c", "", "", "", "edit c", ""}};
+  StoreTable(rows);
+  Key(2, F4);
+  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
+  host.messageAnswers = {0, 0, 1};  // apply; acknowledge the failure; at the list again: discard
+  WinportRegistryFailNthWrite(8);
+  RunEditingSession();
+  WinportRegistryFailNthWrite(0);
+
+  ASSERT_EQ(host.messageCalls.size(), 3u);
+  EXPECT_EQ(host.messageCalls[1].items.at(0), "Cannot write\n" + AssocPath);
+  EXPECT_EQ(host.menuCalls.size(), 3u);
+  EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.a", "\x10Group", "*.c"}));
+  for (size_t n = 0; n < rows.size(); ++n) {
+    for (int v = 0; v < 8; ++v) EXPECT_EQ(GetText(TypeKey(static_cast<int>(n)), ValueNames[v]), rows[n][v]);
+  }
+  EXPECT_FALSE(KeyPresent(SettingsPath));
+}
+
+// An apply that failed before it changed anything leaves nothing to put
+// back: discarding writes nothing, so a registry that refuses writes does
+// not report a second failure for a table that is intact.
+TEST_F(SessionTest, DiscardAfterAnApplyThatChangedNothingWritesNothing) {
+  StoreTable({{"*.a", "A"}, {"*.b", "B"}});
+  Key(0, F4);
+  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
+  host.messageAnswers = {0, 0, 1};
+  WinportRegistryFailNthWrite(1);
+  RunEditingSession();
+  EXPECT_EQ(WinportRegistryWriteCount(), 1) << "only the failed call";
+  WinportRegistryFailNthWrite(0);
+  EXPECT_EQ(host.messageCalls.size(), 3u);
+  EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.a", "*.b"}));
+  EXPECT_EQ(GetText(TypeKey(0), "Description"), "A");
+}
+
+// If the loaded table cannot be written back either, the user is told so
+// with message 21 and the session ends.
+TEST_F(SessionTest, RestoreThatFailsTooIsReportedAndEndsTheSession) {
+  StoreTable({{"*.a", "A"}, {"*.b", "B"}, {"*.c", "C"}});
+  Key(0, F4);
+  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
+  Key(-1, -1);  // leave
+  host.messageAnswers = {0, 0, 1};
+  host.menuResponder = [](const FakeHost::MenuCall&) -> std::pair<int, int> {
+    // Back at the list after the failure: the restore's 4th call (after
+    // deleting Type0 and the table key and creating the table key: Type0's
+    // creation) fails.
+    WinportRegistryFailNthWrite(4);
+    return {-1, -1};
+  };
+  // The apply fails at its 15th call, Type1's creation: four deletions, the
+  // table key, Type0 and its eight values came before.
+  WinportRegistryFailNthWrite(15);
+  RunEditingSession();
+  WinportRegistryFailNthWrite(0);
+
+  ASSERT_EQ(host.messageCalls.size(), 4u);
+  EXPECT_EQ(host.messageCalls[1].items.at(0), "Cannot write\n" + AssocPath);
+  EXPECT_EQ(host.messageCalls[3].items.at(0), "Cannot write\n" + AssocPath);
+  EXPECT_EQ(host.messageCalls[3].flags & ~0x20u, 0x10003u);
+  EXPECT_EQ(host.menuCalls.size(), 3u) << "the session ended after the report";
+  EXPECT_EQ(StoredMasks(), std::vector<std::string>{}) << "the restore failed where the test says";
+  EXPECT_TRUE(KeyPresent(AssocPath));
+  EXPECT_FALSE(KeyPresent(SettingsPath));
+}
+
 TEST_F(SessionTest, FailedSaveThenDiscardLeavesTheSettingsUnwritten) {
   StoreTable({{"*.a", "A"}});
   Key(0, F4);

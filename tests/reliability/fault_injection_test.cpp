@@ -303,7 +303,9 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
 
       const std::vector<Row> stored = StoredTable();
       EXPECT_TRUE(stored == edited || stored == loaded) << "the registry holds a partial table";
-      if (stored != edited) EXPECT_FALSE(failureTexts.empty()) << "a table other than the new one, untold";
+      if (stored != edited) {
+        EXPECT_FALSE(failureTexts.empty()) << "a table other than the new one, untold";
+      }
 
       if (settingsCall) {
         // The table is stored whole; the failed setting is ignored and the

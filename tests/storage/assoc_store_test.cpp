@@ -234,7 +234,9 @@ TEST_F(AssocStore, ValuesAreTrimmedBeforeTheyAreCut) {
   EXPECT_EQ(std::string(list.At(4)->Mask.Text()), "*.last");
   for (uint32_t i = 0; i < list.Count(); ++i) {
     for (const std::string& field : Fields(*list.At(i))) {
-      if (!field.empty()) EXPECT_NE(field.back(), ' ') << "record " << i;
+      if (!field.empty()) {
+        EXPECT_NE(field.back(), ' ') << "record " << i;
+      }
     }
   }
   // Saved and loaded again, the table is the same.

@@ -283,7 +283,9 @@ TEST_F(EditDialogTest, NarrowConsolesStopTheStretchWhereTheFieldsAreOneColumnWid
     EXPECT_EQ(call.items[0].right, c.frameRight) << c.columns << " columns";
     for (int edit : {2, 4, 7, 9, 11, 13, 15, 17}) EXPECT_EQ(call.items[edit].right, c.fieldRight);
     for (const HostDialogItem& item : call.items) {
-      if (item.right != 0) EXPECT_GE(item.right, item.left) << c.columns << " columns, kind " << item.kind;
+      if (item.right != 0) {
+        EXPECT_GE(item.right, item.left) << c.columns << " columns, kind " << item.kind;
+      }
     }
     EXPECT_EQ(call.items[5].right, 4);
     EXPECT_EQ(call.items[1].right, 0);

@@ -299,3 +299,42 @@ TEST_F(AssocListDeleteTest, RemovalsGoThroughTheVirtualRemoveAt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SameContent, TextsAndKindCountMarksDoNot) {
+  AssocList a, b;
+  Build(a, {"#H", "x", "y*"});
+  Build(b, {"#H*", "x", "y"});
+  EXPECT_TRUE(a.SameContent(b)) << "marks are not content";
+  EXPECT_TRUE(a.At(1)->SameContent(*b.At(1)));
+
+  // Each of the eight texts counts, the last one included, and so does the
+  // kind of the record.
+  TextField AssocRecord::*const fields[] = {&AssocRecord::Mask,    &AssocRecord::Description, &AssocRecord::Execute,
+                                            &AssocRecord::AltExec, &AssocRecord::View,        &AssocRecord::AltView,
+                                            &AssocRecord::Edit,    &AssocRecord::AltEdit};
+  for (TextField AssocRecord::*field : fields) {
+    AssocRecord changed = *a.At(1);
+    changed.*field = (std::string((changed.*field).Text()) + "!").c_str();
+    EXPECT_FALSE(changed.SameContent(*a.At(1)));
+    EXPECT_FALSE(a.At(1)->SameContent(changed));
+  }
+  AssocRecord header = *a.At(1);
+  header.group = 1;
+  EXPECT_FALSE(header.SameContent(*a.At(1)));
+  AssocRecord caseOnly = *a.At(1);
+  caseOnly.Mask = "X";
+  EXPECT_FALSE(caseOnly.SameContent(*a.At(1))) << "compared byte for byte, not as the sort compares";
+
+  AssocList reordered, shorter;
+  Build(reordered, {"#H", "y", "x"});
+  Build(shorter, {"#H", "x"});
+  EXPECT_FALSE(a.SameContent(reordered));
+  EXPECT_FALSE(a.SameContent(shorter));
+  EXPECT_FALSE(shorter.SameContent(a));
+  AssocList empty1, empty2;
+  EXPECT_TRUE(empty1.SameContent(empty2));
+}
+
+}  // namespace

@@ -114,15 +114,15 @@ const regfile::Value* FindValue(const regfile::Key& key, const char* name) {
   return nullptr;
 }
 
-// What a value reads as in a record field: its bytes up to the first zero, at
-// most 260 of them, without leading and trailing spaces and tabs. A missing
-// value reads as the empty text.
-std::string FieldText(const regfile::Key& key, const char* name) {
+// What a value reads as: its bytes up to the first zero, however many,
+// without leading and trailing spaces and tabs. A missing value reads as the
+// empty text.
+std::string TrimmedText(const regfile::Key& key, const char* name) {
   const regfile::Value* value = FindValue(key, name);
   if (value == nullptr) return "";
   std::string text;
   for (uint8_t b : value->data) {
-    if (b == 0 || text.size() == 260) break;
+    if (b == 0) break;
     text.push_back(static_cast<char>(b));
   }
   const size_t first = text.find_first_not_of(" \t");
@@ -130,21 +130,32 @@ std::string FieldText(const regfile::Key& key, const char* name) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// What a field keeps of a trimmed text: at most 260 characters, and not the
+// blanks a cut leaves at the end.
+std::string Fitted(std::string text) {
+  if (text.size() <= 260) return text;
+  text.resize(260);
+  const size_t last = text.find_last_not_of(" \t");
+  return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+}
+
 // The table the registry holds: Type0, Type1, ... up to the first key that is
-// missing or whose Mask reads as empty.
+// missing or whose Mask reads as empty. A group title is what follows the
+// marker in the trimmed Mask.
 std::vector<Entry> ExpectedTable(const regfile::File& exported) {
   std::vector<Entry> table;
   for (int n = 0;; ++n) {
     const regfile::Key* key = FindKey(exported, std::string(AssocPath) + "\\Type" + std::to_string(n));
     if (key == nullptr) break;
     Entry e;
-    e.fields[0] = FieldText(*key, "Mask");
-    if (e.fields[0].empty()) break;
-    if (static_cast<unsigned char>(e.fields[0][0]) == GroupMarker) {
+    std::string mask = TrimmedText(*key, "Mask");
+    if (mask.empty()) break;
+    if (static_cast<unsigned char>(mask[0]) == GroupMarker) {
       e.group = true;
-      e.fields[0].erase(0, 1);
+      mask.erase(0, 1);
     }
-    for (int i = 1; i < 8; ++i) e.fields[i] = FieldText(*key, ValueNames[i]);
+    e.fields[0] = Fitted(mask);
+    for (int i = 1; i < 8; ++i) e.fields[i] = Fitted(TrimmedText(*key, ValueNames[i]));
     table.push_back(e);
   }
   return table;

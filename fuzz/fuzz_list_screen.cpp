@@ -72,6 +72,9 @@ struct Driver {
   int steps = 0;
   int dialogsThisStep = 0;
   bool confirmPressed = false;  // a dialog was closed with its confirming button
+  // Where a new record goes: before the record of the chosen line, or at the
+  // end from the trailing line; -1 when the key cannot insert.
+  int32_t insertAt = -1;
   std::string filter;           // the screen's filter, followed key by key
 
   explicit Driver(FuzzedDataProvider& input, AssocList& l, FakeHost& h) : in(input), list(l), host(h) {}
@@ -133,6 +136,11 @@ struct Driver {
         Check(confirmedEdit || equalSwap, "ChangedFlag set though nothing changed", what);
       }
       if (key == Ins && changed) Check(after.size() == before.size() + 1, "Ins changed more than one record");
+      if (insertAt >= 0 && after.size() == before.size() + 1) {
+        const auto at = after.begin() + insertAt;
+        Check(std::equal(after.begin(), at, before.begin()) && std::equal(at + 1, after.end(), before.begin() + insertAt),
+              "a new record was not inserted before the chosen line's record", what);
+      }
       if (key == Del && changed) Check(after.size() < before.size(), "Del changed the list without deleting");
     } else {
       Check(!changed, "a key that must leave the list alone changed it", what);
@@ -173,6 +181,14 @@ struct Driver {
             "a line's record index is out of order or outside the list");
       previous = item.userData;
       const AssocRecord& record = *list.At(static_cast<uint32_t>(item.userData));
+      if (record.group && PluginSettings.GroupChar != 0) {
+        // A header shows its title (up to 124 characters) between blanks,
+        // whatever the other lines are.
+        const int32_t n = std::min<int32_t>(record.Mask.Length(), 124);
+        const std::string shown = std::string(1, static_cast<char>(PluginSettings.GroupChar)) + " " +
+                                  std::string(record.Mask.Text(), static_cast<size_t>(n)) + " ";
+        Check(std::string(item.text).compare(0, shown.size(), shown) == 0, "a group header hides its title");
+      }
       if (filter.empty()) {
         Check(((item.flags & Checked) != 0) == (record.marked != 0), "a check mark differs from the record's mark");
       } else {
@@ -210,11 +226,20 @@ struct Driver {
     }
     const int position = in.ConsumeIntegralInRange<int>(0, static_cast<int>(call.items.size()) - 1);
     key = in.ConsumeIntegralInRange<int>(-1, LastChar);
+    const bool trailing = position == static_cast<int>(call.items.size()) - 1;
+    insertAt = -1;
+    if (key == Ins || (trailing && (key == F4 || key == -1)))
+      insertAt = trailing ? static_cast<int32_t>(list.Count()) : call.items[static_cast<size_t>(position)].userData;
     return {position, key};
   }
 
   int OnDialog(HostDialogItem* items, int count) {
     Check(count == 21, "the edit dialog does not have 21 items");
+    for (int i = 0; i < count; ++i) {
+      if (items[i].kind == 3 || items[i].kind == 4)
+        Check(items[i].right >= items[i].left, "a stretched dialog item's right edge is left of its left edge");
+    }
+    Check(host.dialogCalls.back().width >= 10, "the dialog is narrower than its narrowest layout");
     for (int i = 0; i < count; ++i)
       Check(std::memchr(items[i].text, 0, sizeof items[i].text) != nullptr, "a dialog text is not terminated");
     if (++dialogsThisStep > MaxDialogsPerStep || in.remaining_bytes() == 0) return -1;

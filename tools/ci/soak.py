@@ -40,6 +40,12 @@ def trim(s):
     return s.strip(BLANKS)
 
 
+def fit(s):
+    """What a field keeps of a trimmed text: at most 260 characters, and not
+    the blanks a cut leaves at the end."""
+    return s if len(s) <= 260 else s[:260].rstrip(BLANKS)
+
+
 class Record:
     __slots__ = ("fields", "group", "marked")
 
@@ -62,16 +68,17 @@ class Record:
 
 
 def load(stored_rows):
-    """What a load makes of stored rows: values cut to 260 and trimmed; a
+    """What a load makes of stored rows: values trimmed and fitted to 260; a
     marker in front makes a header whose title is not trimmed again."""
     out = []
     for row in stored_rows:
-        values = [trim(v[:260]) for v in row]
+        values = [trim(v) for v in row]
         if values[0] == "":
             break
         group = values[0].startswith("\x10")
         if group:
             values[0] = values[0][1:]
+        values = [fit(v) for v in values]
         out.append(Record(values, group))
     return out
 
@@ -176,7 +183,7 @@ class Soak:
                 if self.rng.random() < 0.1:
                     text = "  " + text + "\t "
                 self.emit("focus %d" % ITEMS[i], "text " + text)
-                fields[i] = trim(text)[:260]
+                fields[i] = fit(trim(text))
         if self.rng.random() < 0.04:
             self.emit("focus %d" % CHECKBOX, "key Space")
             group = not group
@@ -203,7 +210,8 @@ class Soak:
     def op_insert(self):
         line = self.pick_line(True)
         self.go(line)
-        trailing = line == len(self.shown())
+        shown = self.shown()
+        trailing = line == len(shown)
         self.emit("key Ins" if not trailing or self.rng.random() < 0.5 else "key F4")
         fresh = Record([""] * 8)
         fresh.group = self.rng.random() < 0.05
@@ -216,7 +224,9 @@ class Soak:
             return
         self.emit("key Enter")
         record = Record(fields, group)
-        self.records.insert(line, record)  # at the line's position, as the screen does
+        # Before the record the line shows, or at the end from the trailing
+        # line (under a filter a line's position is not a record index).
+        self.records.insert(len(self.records) if trailing else shown[line], record)
         self.changed = True
         self.count("insert")
 

@@ -70,7 +70,7 @@ void RunEditingSession() {
     if (answer != ApplySave) continue;  // third button or Esc: back to the list
     if (SaveAssociations(list)) {
       // The table is saved. The settings are display preferences: a failed
-      // write of them is ignored, as every settings write is.
+      // write of them is ignored, and the session ends.
       SaveSettings();
       return;
     }

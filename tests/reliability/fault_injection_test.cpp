@@ -390,7 +390,8 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
       // j counts the mutating calls after the first failure: every one up to
       // the first record's values, then every 13th (which falls on each of
       // a record's nine calls in turn). The sweep ends at the first j that
-      // the retry or the restore does not reach.
+      // fails no call of the restore or of the retry's table (a retry's
+      // failed setting is ignored, as any is).
       for (int j = 1;; j += j < 36 ? 1 : 13) {
         SCOPED_TRACE("first failure at call " + std::to_string(k) + ", second at call " + std::to_string(j) +
                      (way == Way::Retry ? " of the retry" : " of the restore"));
@@ -427,6 +428,8 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
         } else {
           // The restore failed: reported, and the session ended there.
           EXPECT_EQ(last.items.at(0), "Cannot write\n" + AssocPath);
+          EXPECT_EQ(last.flags & ~0x20u, 0x10003u);
+          EXPECT_EQ(failureCodes.back(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
           EXPECT_EQ(extraMenus, 1);
           EXPECT_NE(stored, edited);
           if (stored != loaded) ++partialTold;

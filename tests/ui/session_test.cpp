@@ -301,54 +301,6 @@ TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   EXPECT_FALSE(KeyPresent(SettingsPath));
 }
 
-// An apply that failed before it changed anything leaves nothing to put
-// back: discarding writes nothing, so a registry that refuses writes does
-// not report a second failure for a table that is intact.
-TEST_F(SessionTest, DiscardAfterAnApplyThatChangedNothingWritesNothing) {
-  StoreTable({{"*.a", "A"}, {"*.b", "B"}});
-  Key(0, F4);
-  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
-  host.messageAnswers = {0, 0, 1};
-  WinportRegistryFailNthWrite(1);
-  RunEditingSession();
-  EXPECT_EQ(WinportRegistryWriteCount(), 1) << "only the failed call";
-  WinportRegistryFailNthWrite(0);
-  EXPECT_EQ(host.messageCalls.size(), 3u);
-  EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.a", "*.b"}));
-  EXPECT_EQ(GetText(TypeKey(0), "Description"), "A");
-}
-
-// If the loaded table cannot be written back either, the user is told so
-// with message 21 and the session ends.
-TEST_F(SessionTest, RestoreThatFailsTooIsReportedAndEndsTheSession) {
-  StoreTable({{"*.a", "A"}, {"*.b", "B"}, {"*.c", "C"}});
-  Key(0, F4);
-  host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
-  Key(-1, -1);  // leave
-  host.messageAnswers = {0, 0, 1};
-  host.menuResponder = [](const FakeHost::MenuCall&) -> std::pair<int, int> {
-    // Back at the list after the failure: the restore's 4th call (after
-    // deleting Type0 and the table key and creating the table key: Type0's
-    // creation) fails.
-    WinportRegistryFailNthWrite(4);
-    return {-1, -1};
-  };
-  // The apply fails at its 15th call, Type1's creation: four deletions, the
-  // table key, Type0 and its eight values came before.
-  WinportRegistryFailNthWrite(15);
-  RunEditingSession();
-  WinportRegistryFailNthWrite(0);
-
-  ASSERT_EQ(host.messageCalls.size(), 4u);
-  EXPECT_EQ(host.messageCalls[1].items.at(0), "Cannot write\n" + AssocPath);
-  EXPECT_EQ(host.messageCalls[3].items.at(0), "Cannot write\n" + AssocPath);
-  EXPECT_EQ(host.messageCalls[3].flags & ~0x20u, 0x10003u);
-  EXPECT_EQ(host.menuCalls.size(), 3u) << "the session ended after the report";
-  EXPECT_EQ(StoredMasks(), std::vector<std::string>{}) << "the restore failed where the test says";
-  EXPECT_TRUE(KeyPresent(AssocPath));
-  EXPECT_FALSE(KeyPresent(SettingsPath));
-}
-
 TEST_F(SessionTest, FailedSaveThenDiscardLeavesTheSettingsUnwritten) {
   StoreTable({{"*.a", "A"}});
   Key(0, F4);

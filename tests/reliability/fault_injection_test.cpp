@@ -263,7 +263,7 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyKeepsTheListAndARetrySavesAll) {
 
     ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
     EXPECT_EQ(failureTexts[0], "Cannot write\n" + AssocPath);
-    EXPECT_EQ(failureFlags[0] & ~0x20u, 0x10003u);
+    EXPECT_EQ(failureFlags[0] & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
     EXPECT_EQ(failureCodes[0], static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
     // Back at the list, showing what the user had made of it.
     ASSERT_GT(host.menuCalls.size(), failureMenuCount);

@@ -37,7 +37,8 @@ void ReportUnusableAssocKey() {
   const char* root = HostInfo ? HostInfo->rootKeyPath : nullptr;
   int32_t length = TextLength(root);
   SetLastError(length < AssocRootMinLength ? ERROR_BAD_PATHNAME : ERROR_FILENAME_EXCED_RANGE);
-  HostMessageBox(FormatShared(MessageText(MsgLoadFailed), root ? root : ""), 0x10003, nullptr);
+  HostMessageBox(FormatShared(MessageText(MsgLoadFailed), root ? root : ""),
+                 MessageButtonsOk | MessageErrorReport | MessageFlagBit0, nullptr);
 }
 
 }  // namespace

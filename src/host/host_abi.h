@@ -31,6 +31,23 @@ struct HostMenuItem {
 constexpr uint32_t MenuItemSelected = 0x10000;
 constexpr uint32_t MenuItemChecked = 0x20000;
 
+// The flags argument of showMenu. MenuFlagAlways is set on every call; bit 0
+// is the one other bit the list screen sends, whose meaning is the host's.
+constexpr uint32_t MenuFlagBit0 = 0x01;
+constexpr uint32_t MenuFlagAlways = 0x20;
+
+// A key as the host reports it, in a break-key table word: the low 16 bits a
+// Windows virtual-key code, the high 16 bits the modifier state. The
+// plug-in's tables use no modifier and Ctrl; Alt and Shift complete the
+// host's encoding. A zero word ends a table.
+constexpr uint16_t KeyModNone = 0;
+constexpr uint16_t KeyModCtrl = 1;
+constexpr uint16_t KeyModAlt = 2;
+constexpr uint16_t KeyModShift = 4;
+constexpr uint32_t BreakKeyWord(uint16_t virtualKey, uint16_t modifiers = KeyModNone) {
+  return (static_cast<uint32_t>(modifiers) << 16) | virtualKey;
+}
+
 // One item of the host's dialog.
 struct HostDialogItem {
   int32_t kind;
@@ -47,6 +64,30 @@ struct HostDialogItem {
   int32_t isDefault;
   char text[512];
 };
+
+// Dialog item kinds (HostDialogItem::kind).
+constexpr int32_t DialogItemText = 0;
+constexpr int32_t DialogItemSingleFrame = 2;  // a frame of single lines; stretches like the titled one
+constexpr int32_t DialogItemFrame = 3;        // the frame with the dialog's title
+constexpr int32_t DialogItemEdit = 4;         // a single-line edit field
+constexpr int32_t DialogItemButton = 7;
+constexpr int32_t DialogItemCheckBox = 8;
+
+// Dialog item flags (HostDialogItem::flags).
+constexpr uint32_t DialogSeparatorFlags = 0x00010200;  // a text item drawn as a line across the frame
+constexpr uint32_t DialogButtonRowFlag = 0x00004000;   // buttons of one row, placed there by the host
+constexpr uint32_t DialogHistoryFlag = 0x00040000;     // an edit field with a history; historyName names it
+constexpr uint32_t DialogFlagBit31 = 0x80000000;       // a template option can set it; its meaning is the host's
+
+// The flags argument of showMessage. The high 16 bits choose a standard
+// button set; without them the last items are the button captions.
+constexpr uint32_t MessageFlagBit0 = 0x00000001;     // set on every box of the plug-in; its meaning is the host's
+constexpr uint32_t MessageErrorReport = 0x00000002;  // the host adds the system's text for the last-error value
+constexpr uint32_t MessageOneText = 0x00000020;      // items is one text, its lines separated by line breaks
+constexpr uint32_t MessageButtonsMask = 0xFFFF0000;
+constexpr uint32_t MessageButtonsOk = 0x00010000;
+constexpr uint32_t MessageButtonsYesNo = 0x00040000;
+constexpr uint32_t MessageButtonsYesNoCancel = 0x00050000;
 
 typedef int(TOLLEX_CALL* HostShowMenuFn)(int32_t pluginId, int x, int y, int maxHeight, uint32_t flags,
                                          const char* title, const char* bottom, const char* helpTopic,

@@ -5,15 +5,6 @@
 #include "host/startup.h"
 #include "ui/menu_line_list.h"
 
-namespace {
-
-// showMessage: the items are one text with its lines separated by line breaks.
-constexpr uint32_t MessageAllInOne = 0x20;
-// showMenu: the flag the plug-in always sets.
-constexpr uint32_t MenuAlwaysFlags = 0x20;
-
-}  // namespace
-
 int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
   if (!HostInfo || !HostInfo->showMessage) return -1;
   if (!text) text = "";
@@ -22,7 +13,7 @@ int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
   // form. A text without any line break is passed in that same form, as a
   // box of one line: the array form would make the host read the text's
   // bytes as an array of text pointers.
-  flags |= MessageAllInOne;
+  flags |= MessageOneText;
   return HostInfo->showMessage(HostInfo->pluginId, flags, helpTopic,
                                reinterpret_cast<const char* const*>(text), 1, 1);
 }
@@ -33,7 +24,7 @@ int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr
     if (breakCode) *breakCode = -1;
     return -1;
   }
-  return HostInfo->showMenu(HostInfo->pluginId, -1, -1, 0, flags | MenuAlwaysFlags, TextOrMessage(title),
+  return HostInfo->showMenu(HostInfo->pluginId, -1, -1, 0, flags | MenuFlagAlways, TextOrMessage(title),
                             TextOrMessage(bottom), helpTopic, breakKeys, breakCode, lines.Items(),
                             lines.Count());
 }

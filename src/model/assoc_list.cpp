@@ -65,7 +65,7 @@ int32_t AssocList::LastMarkedFrom(int32_t index) const {
 bool AssocList::DeleteMarked() {
   int32_t n = CountMarked();
   const char* question = FormatShared(MessageText(MsgDeleteMarked), n);
-  if (HostMessageBox(question, 0x40001, nullptr) != 0) return false;
+  if (HostMessageBox(question, MessageButtonsYesNo | MessageFlagBit0, nullptr) != 0) return false;
   int32_t i = FirstMarkedFrom(0);
   while (i != -1) {
     RemoveAt(static_cast<uint32_t>(i));

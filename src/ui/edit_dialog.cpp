@@ -19,17 +19,6 @@ constexpr uint16_t OptNameOnly = 0x1000;
 constexpr uint16_t OptHistory = 0x2000;
 constexpr uint16_t EndOfTable = 0xFFFF;
 
-constexpr uint32_t SeparatorFlags = 0x00010200;
-constexpr uint32_t ButtonRowFlags = 0x00004000;
-constexpr uint32_t HistoryFlag = 0x00040000;
-
-constexpr int KindText = 0;
-constexpr int KindFrame = 3;
-constexpr int KindEdit = 4;
-constexpr int KindButton = 7;
-constexpr int KindCheck = 8;
-constexpr int KindStretchable = 2;
-
 const char MaskHistoryName[] = "Masks";
 
 // Item indexes, as the host reports the closing item.
@@ -55,7 +44,7 @@ int ConsoleBufferWidth() {
 
 // The items that widen with the console: the frame and the edit fields.
 bool Stretched(const HostDialogItem& item) {
-  return item.kind == KindEdit || item.kind == KindStretchable || item.kind == KindFrame;
+  return item.kind == DialogItemEdit || item.kind == DialogItemSingleFrame || item.kind == DialogItemFrame;
 }
 
 // Trims the item's text in place; the text is terminated first, whatever the
@@ -68,27 +57,27 @@ char* TrimmedItemText(HostDialogItem& item) {
 }  // namespace
 
 const DialogItemTemplate EditDialogTemplate[EditDialogItemCount + 1] = {
-    {KindFrame, 3, 1, 72, 21, 0, MsgDialogTitle},
-    {KindCheck, 4, 2, 0, 0, 0, MsgDialogAssocCheck},
-    {KindEdit | OptHistory, 4, 3, 70, 3, 0, reinterpret_cast<uintptr_t>(MaskHistoryName)},
-    {KindText, 4, 4, 0, 0, 0, MsgDialogDescription},
-    {KindEdit, 4, 5, 70, 5, 0, 0},
-    {KindText, 4, 6, 4, 6, SeparatorFlags, 0},
-    {KindText, 4, 7, 0, 0, 0, MsgDialogExecute},
-    {KindEdit, 4, 8, 70, 8, 0, 0},
-    {KindText, 4, 9, 0, 0, 0, MsgDialogAltExec},
-    {KindEdit, 4, 10, 70, 10, 0, 0},
-    {KindText, 4, 11, 0, 0, 0, MsgDialogView},
-    {KindEdit, 4, 12, 70, 12, 0, 0},
-    {KindText, 4, 13, 0, 0, 0, MsgDialogAltView},
-    {KindEdit, 4, 14, 70, 14, 0, 0},
-    {KindText, 4, 15, 0, 0, 0, MsgDialogEdit},
-    {KindEdit, 4, 16, 70, 16, 0, 0},
-    {KindText, 4, 17, 0, 0, 0, MsgDialogAltEdit},
-    {KindEdit, 4, 18, 70, 18, 0, 0},
-    {KindText, 4, 19, 4, 19, SeparatorFlags, 0},
-    {KindButton | OptDefault, 0, 20, 0, 0, ButtonRowFlags, MsgButtonOk},
-    {KindButton, 0, 20, 0, 0, ButtonRowFlags, MsgButtonCancel},
+    {DialogItemFrame, 3, 1, 72, 21, 0, MsgDialogTitle},
+    {DialogItemCheckBox, 4, 2, 0, 0, 0, MsgDialogAssocCheck},
+    {DialogItemEdit | OptHistory, 4, 3, 70, 3, 0, reinterpret_cast<uintptr_t>(MaskHistoryName)},
+    {DialogItemText, 4, 4, 0, 0, 0, MsgDialogDescription},
+    {DialogItemEdit, 4, 5, 70, 5, 0, 0},
+    {DialogItemText, 4, 6, 4, 6, DialogSeparatorFlags, 0},
+    {DialogItemText, 4, 7, 0, 0, 0, MsgDialogExecute},
+    {DialogItemEdit, 4, 8, 70, 8, 0, 0},
+    {DialogItemText, 4, 9, 0, 0, 0, MsgDialogAltExec},
+    {DialogItemEdit, 4, 10, 70, 10, 0, 0},
+    {DialogItemText, 4, 11, 0, 0, 0, MsgDialogView},
+    {DialogItemEdit, 4, 12, 70, 12, 0, 0},
+    {DialogItemText, 4, 13, 0, 0, 0, MsgDialogAltView},
+    {DialogItemEdit, 4, 14, 70, 14, 0, 0},
+    {DialogItemText, 4, 15, 0, 0, 0, MsgDialogEdit},
+    {DialogItemEdit, 4, 16, 70, 16, 0, 0},
+    {DialogItemText, 4, 17, 0, 0, 0, MsgDialogAltEdit},
+    {DialogItemEdit, 4, 18, 70, 18, 0, 0},
+    {DialogItemText, 4, 19, 4, 19, DialogSeparatorFlags, 0},
+    {DialogItemButton | OptDefault, 0, 20, 0, 0, DialogButtonRowFlag, MsgButtonOk},
+    {DialogItemButton, 0, 20, 0, 0, DialogButtonRowFlag, MsgButtonCancel},
     {EndOfTable, 0, 0, 0, 0, 0, 0},
 };
 
@@ -104,8 +93,8 @@ void ExpandDialogTemplate(const DialogItemTemplate* rows, HostDialogItem* items)
     items->hasFocus = (bits & OptFocus) ? 1 : 0;
     items->isDefault = (bits & OptDefault) ? 1 : 0;
     items->flags = rows->flags;
-    if (bits & OptFlag80000000) items->flags |= 0x80000000u;
-    if (bits & OptHistory) items->flags |= HistoryFlag;
+    if (bits & OptFlag80000000) items->flags |= DialogFlagBit31;
+    if (bits & OptHistory) items->flags |= DialogHistoryFlag;
     if (bits & (OptNameOnly | OptHistory)) {
       items->text[0] = 0;
       items->historyName = reinterpret_cast<const char*>(rows->textId);
@@ -148,7 +137,7 @@ bool EditAssocDialog(AssocRecord& record) {
     if (result == -1 || result == ItemCancel) return false;
     if (result != ItemConfirm) continue;
     if (*TrimmedItemText(items[ItemMask]) != 0) break;
-    HostMessageBox(MessageText(MsgEmptyMask), 0x10001, nullptr);
+    HostMessageBox(MessageText(MsgEmptyMask), MessageButtonsOk | MessageFlagBit0, nullptr);
   }
 
   record.group = items[ItemGroupCheck].checkState == 0 ? 1 : 0;

@@ -11,7 +11,7 @@
 #include "ui/session.h"
 
 namespace {
-constexpr uint32_t Ctrl = 1u << 16;
+constexpr uint32_t Ctrl = BreakKeyWord(0, KeyModCtrl);
 }  // namespace
 
 // The keys on which the host closes the menu; an entry's index is the break
@@ -52,8 +52,8 @@ enum BreakCode : int {
 const int32_t SortKeyModes[] = {SortDescriptionAsc, SortExecuteAsc, SortViewAsc, SortEditAsc, SortMaskAsc};
 const char SortIndicators[] = " mMxXdDeEvV";
 
-constexpr uint32_t MenuFlags = 0x21;
-constexpr uint32_t DeleteAskFlags = 0x40001;
+constexpr uint32_t MenuFlags = MenuFlagAlways | MenuFlagBit0;
+constexpr uint32_t DeleteAskFlags = MessageButtonsYesNo | MessageFlagBit0;
 const char SeparatorText[] = "\xB3";
 
 constexpr int32_t LineTextSize = static_cast<int32_t>(sizeof(HostMenuItem::text));

@@ -15,8 +15,8 @@ uint8_t ChangedFlag = 0;
 
 namespace {
 
-constexpr uint32_t ErrorBoxFlags = 0x10003;  // one button, error report
-constexpr uint32_t ApplyAskFlags = 0x50001;  // three buttons
+constexpr uint32_t ErrorBoxFlags = MessageButtonsOk | MessageErrorReport | MessageFlagBit0;
+constexpr uint32_t ApplyAskFlags = MessageButtonsYesNoCancel | MessageFlagBit0;
 
 enum ApplyAnswer : int { ApplySave = 0, ApplyDiscard = 1 };
 

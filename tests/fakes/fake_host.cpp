@@ -111,7 +111,7 @@ int TOLLEX_CALL FakeHost::ShowMessage(int32_t, uint32_t flags, const char* helpT
   call.helpTopic = helpTopic ? helpTopic : "(null)";
   call.itemCount = itemCount;
   call.buttonCount = buttonCount;
-  if (flags & 0x20) {
+  if (flags & MessageOneText) {
     call.items.push_back(items ? reinterpret_cast<const char*>(items) : "(null)");
   } else {
     for (int i = 0; items && i < itemCount; ++i) call.items.push_back(items[i] ? items[i] : "(null)");

@@ -166,7 +166,7 @@ TEST_F(ExportsTest, WithoutAnAssociationPathOpeningReportsTheTableUnreadable) {
   EXPECT_EQ(OpenPlugin(0, 0), -1);
   EXPECT_TRUE(host.menuCalls.empty());
   ASSERT_EQ(host.messageCalls.size(), 1u);
-  EXPECT_EQ(host.messageCalls[0].flags, 0x10003u | 0x20u);
+  EXPECT_EQ(host.messageCalls[0].flags, MessageButtonsOk | MessageErrorReport | MessageFlagBit0 | MessageOneText);
   EXPECT_THAT(host.messageCalls[0].items, ElementsAre("No table\nSoft"));
   EXPECT_NE(GetLastError(), 0u);
 

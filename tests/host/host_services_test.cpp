@@ -26,36 +26,36 @@ class HostServicesTest : public ::testing::Test {
 
 TEST_F(HostServicesTest, AMultiLineTextGoesAsOneTextWithTheFlagAdded) {
   host.messageAnswers = {2};
-  EXPECT_EQ(HostMessageBox("Title\nBody line", 0x50001, "ApplyAsk"), 2);
+  EXPECT_EQ(HostMessageBox("Title\nBody line", MessageButtonsYesNoCancel | MessageFlagBit0, "ApplyAsk"), 2);
   ASSERT_EQ(host.messageCalls.size(), 1u);
   const FakeHost::MessageCall& call = host.messageCalls[0];
-  EXPECT_EQ(call.flags, 0x50021u);
+  EXPECT_EQ(call.flags, MessageButtonsYesNoCancel | MessageOneText | MessageFlagBit0);
   EXPECT_EQ(call.helpTopic, "ApplyAsk");
   EXPECT_THAT(call.items, ElementsAre("Title\nBody line"));
   EXPECT_EQ(call.itemCount, 1);
   EXPECT_EQ(call.buttonCount, 1);
 
   // A carriage return alone counts as a line break too.
-  HostMessageBox("Title\rBody", 0x10001, nullptr);
-  EXPECT_EQ(host.messageCalls[1].flags, 0x10021u);
+  HostMessageBox("Title\rBody", MessageButtonsOk | MessageFlagBit0, nullptr);
+  EXPECT_EQ(host.messageCalls[1].flags, MessageButtonsOk | MessageOneText | MessageFlagBit0);
   EXPECT_EQ(host.messageCalls[1].helpTopic, "(null)");
 }
 
 TEST_F(HostServicesTest, ASingleLineTextGoesInTheSameOneTextForm) {
   // Never as an array: the host would take the text's bytes for pointers.
   host.messageAnswers = {0};
-  EXPECT_EQ(HostMessageBox("Only a title", 0x10001, nullptr), 0);
+  EXPECT_EQ(HostMessageBox("Only a title", MessageButtonsOk | MessageFlagBit0, nullptr), 0);
   ASSERT_EQ(host.messageCalls.size(), 1u);
-  EXPECT_EQ(host.messageCalls[0].flags, 0x10021u);
+  EXPECT_EQ(host.messageCalls[0].flags, MessageButtonsOk | MessageOneText | MessageFlagBit0);
   EXPECT_THAT(host.messageCalls[0].items, ElementsAre("Only a title"));
 
-  HostMessageBox(nullptr, 0x10001, nullptr);  // a null text is an empty one
+  HostMessageBox(nullptr, MessageButtonsOk | MessageFlagBit0, nullptr);  // a null text is an empty one
   ASSERT_EQ(host.messageCalls.size(), 2u);
   EXPECT_THAT(host.messageCalls[1].items, ElementsAre(""));
 }
 
 TEST_F(HostServicesTest, EscapeFromTheMessageBoxIsPassedBack) {
-  EXPECT_EQ(HostMessageBox("A\nB", 0x40001, nullptr), -1);  // no scripted answer: Esc
+  EXPECT_EQ(HostMessageBox("A\nB", MessageButtonsYesNo | MessageFlagBit0, nullptr), -1);  // no scripted answer: Esc
 }
 
 // ------------------------------------------------------------ menu
@@ -74,7 +74,7 @@ TEST_F(HostServicesTest, TheMenuGetsItsTextsThroughTheLookupsAndTheFixedArgument
   host.menuAnswers = {{1, 0}};
   int breakCode = 77;
 
-  int position = HostMenu(lines, reinterpret_cast<uintptr_t>(title), 0x1, MsgListBottom, "Contents", keys,
+  int position = HostMenu(lines, reinterpret_cast<uintptr_t>(title), MenuFlagBit0, MsgListBottom, "Contents", keys,
                           &breakCode);
   EXPECT_EQ(position, 1);
   EXPECT_EQ(breakCode, 0);
@@ -83,7 +83,7 @@ TEST_F(HostServicesTest, TheMenuGetsItsTextsThroughTheLookupsAndTheFixedArgument
   EXPECT_EQ(call.x, -1);
   EXPECT_EQ(call.y, -1);
   EXPECT_EQ(call.maxHeight, 0);
-  EXPECT_EQ(call.flags, 0x21u);
+  EXPECT_EQ(call.flags, MenuFlagAlways | MenuFlagBit0);
   EXPECT_EQ(call.title, "A ready title");
   EXPECT_EQ(call.bottom, "M27");
   EXPECT_EQ(call.helpTopic, "Contents");
@@ -93,10 +93,10 @@ TEST_F(HostServicesTest, TheMenuGetsItsTextsThroughTheLookupsAndTheFixedArgument
   EXPECT_EQ(call.items[1].userData, 9);
 
   // Value 0 stands for no text; Esc comes back as -1 with break code -1.
-  HostMenu(lines, 0, 0x20, 0, nullptr, keys, &breakCode);
+  HostMenu(lines, 0, MenuFlagAlways, 0, nullptr, keys, &breakCode);
   EXPECT_EQ(host.menuCalls[1].title, "");
   EXPECT_EQ(host.menuCalls[1].bottom, "");
-  EXPECT_EQ(host.menuCalls[1].flags, 0x20u);
+  EXPECT_EQ(host.menuCalls[1].flags, MenuFlagAlways);
   EXPECT_EQ(breakCode, -1);
 }
 
@@ -157,7 +157,7 @@ TEST(HostServicesWithoutHost, NothingIsCalledAndNothingIsNull) {
   ASSERT_EQ(HostInfo, nullptr);
   EXPECT_STREQ(MessageText(3), "");
   EXPECT_STREQ(TextOrMessage(3), "");
-  EXPECT_EQ(HostMessageBox("A\nB", 0x10001, nullptr), -1);
+  EXPECT_EQ(HostMessageBox("A\nB", MessageButtonsOk | MessageFlagBit0, nullptr), -1);
   MenuLineList lines;
   int breakCode = 5;
   EXPECT_EQ(HostMenu(lines, 0, 0, 0, nullptr, nullptr, &breakCode), -1);

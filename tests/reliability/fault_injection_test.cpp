@@ -323,7 +323,7 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
 
       ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
       EXPECT_EQ(failureTexts[0], "Cannot write\n" + AssocPath);
-      EXPECT_EQ(failureFlags[0] & ~0x20u, 0x10003u);
+      EXPECT_EQ(failureFlags[0] & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
       EXPECT_EQ(failureCodes[0], static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
       // Back at the list, showing what the user had made of it.
       ASSERT_GT(host.menuCalls.size(), failureMenuCount);
@@ -428,7 +428,7 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
         } else {
           // The restore failed: reported, and the session ended there.
           EXPECT_EQ(last.items.at(0), "Cannot write\n" + AssocPath);
-          EXPECT_EQ(last.flags & ~0x20u, 0x10003u);
+          EXPECT_EQ(last.flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
           EXPECT_EQ(failureCodes.back(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
           EXPECT_EQ(extraMenus, 1);
           EXPECT_NE(stored, edited);

@@ -42,7 +42,7 @@ TEST(DialogTemplate, ExpandsEveryRowWithItsBitsFlagsAndTexts) {
   EXPECT_EQ(items[1].checkState, 0);
 
   // The mask field carries the history name instead of a text.
-  EXPECT_EQ(items[2].flags, 0x00040000u);
+  EXPECT_EQ(items[2].flags, DialogHistoryFlag);
   EXPECT_STREQ(items[2].historyName, "Masks");
   EXPECT_EQ(items[2].text[0], 0);
 
@@ -52,12 +52,12 @@ TEST(DialogTemplate, ExpandsEveryRowWithItsBitsFlagsAndTexts) {
     EXPECT_STREQ(items[edit].text, "") << "item " << edit;
     EXPECT_EQ(items[edit].right, 70);
   }
-  EXPECT_EQ(items[5].flags, 0x00010200u);
-  EXPECT_EQ(items[18].flags, 0x00010200u);
+  EXPECT_EQ(items[5].flags, DialogSeparatorFlags);
+  EXPECT_EQ(items[18].flags, DialogSeparatorFlags);
   EXPECT_STREQ(items[5].text, "");
   EXPECT_STREQ(items[19].text, "Confirm");
   EXPECT_STREQ(items[20].text, "M14");
-  EXPECT_EQ(items[19].flags, 0x00004000u);
+  EXPECT_EQ(items[19].flags, DialogButtonRowFlag);
   EXPECT_EQ(items[20].top, 20);
 }
 
@@ -73,7 +73,7 @@ TEST(DialogTemplate, OptionBitsOfAnyRow) {
   };
   HostDialogItem items[3];
   ExpandDialogTemplate(rows, items);
-  EXPECT_EQ(items[0].kind, 8);
+  EXPECT_EQ(items[0].kind, DialogItemCheckBox);
   EXPECT_EQ(items[0].hasFocus, 1);
   EXPECT_EQ(items[0].checkState, 1);
   EXPECT_EQ(items[0].flags, 0x80000010u);
@@ -157,7 +157,7 @@ TEST_F(EditDialogTest, BlankMaskIsRefusedAndTheDialogReopensAsLeft) {
 
   EXPECT_FALSE(EditAssocDialog(record));
   ASSERT_EQ(host.messageCalls.size(), 1u);
-  EXPECT_EQ(host.messageCalls[0].flags & ~0x20u, 0x10001u);
+  EXPECT_EQ(host.messageCalls[0].flags & ~MessageOneText, MessageButtonsOk | MessageFlagBit0);
   EXPECT_EQ(host.messageCalls[0].helpTopic, "(null)");
   ASSERT_EQ(host.messageCalls[0].items.size(), 1u);
   EXPECT_EQ(host.messageCalls[0].items[0], "The mask\nmust not be empty");

@@ -66,7 +66,7 @@ TEST_F(ListScreenTest, TwoRecordExampleLinesTitleAndMenuCall) {
   EXPECT_EQ(call.items[2].userData, 0);
   EXPECT_EQ(call.items[2].flags, 0u);
   EXPECT_EQ(call.title, "M22" + Bar + "M23" + Bar + "M26 (2) M15");
-  EXPECT_EQ(call.flags, 0x21u);
+  EXPECT_EQ(call.flags, MenuFlagAlways | MenuFlagBit0);
   EXPECT_EQ(call.bottom, "M27");
   EXPECT_EQ(call.helpTopic, "Contents");
   EXPECT_EQ(call.x, -1);
@@ -409,7 +409,7 @@ TEST_F(ListScreenTest, DeleteOneAsksWithTheMaskLiterally) {
   EXPECT_TRUE(RunListScreen(list));
   ASSERT_EQ(host.messageCalls.size(), 3u);
   EXPECT_EQ(host.messageCalls[0].items.at(0), "Delete\n%s%n%%?");
-  EXPECT_EQ(host.messageCalls[0].flags & ~0x20u, 0x40001u);
+  EXPECT_EQ(host.messageCalls[0].flags & ~MessageOneText, MessageButtonsYesNo | MessageFlagBit0);
   EXPECT_EQ(host.messageCalls[0].helpTopic, "(null)");
   EXPECT_EQ(host.messageCalls[2].items.at(0), "Delete\nlast?");
   EXPECT_EQ(list.Count(), 0u);

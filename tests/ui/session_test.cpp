@@ -135,7 +135,7 @@ TEST_F(SessionTest, MissingTableIsReportedWithItsPath) {
   EXPECT_TRUE(host.menuCalls.empty());
   ASSERT_EQ(host.messageCalls.size(), 1u);
   EXPECT_EQ(host.messageCalls[0].items.at(0), "Cannot read\n" + AssocPath);
-  EXPECT_EQ(host.messageCalls[0].flags & ~0x20u, 0x10003u);
+  EXPECT_EQ(host.messageCalls[0].flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
   EXPECT_EQ(host.messageCalls[0].helpTopic, "(null)");
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(KeyPresent(AssocPath));
@@ -174,7 +174,7 @@ TEST_F(SessionTest, BackToTheListAsksAgainAndDiscardWritesNothing) {
   const auto asks = AskCalls();
   ASSERT_EQ(asks.size(), 3u);
   for (const auto& ask : asks) {
-    EXPECT_EQ(ask.flags & ~0x20u, 0x50001u);
+    EXPECT_EQ(ask.flags & ~MessageOneText, MessageButtonsYesNoCancel | MessageFlagBit0);
     EXPECT_EQ(ask.helpTopic, "ApplyAsk");
   }
   ASSERT_EQ(host.menuCalls.size(), 4u);
@@ -233,7 +233,7 @@ TEST_F(SessionTest, FailedSaveKeepsTheUsersListAndAllowsARetry) {
 
   ASSERT_EQ(host.messageCalls.size(), 3u);
   EXPECT_EQ(host.messageCalls[1].items.at(0), "Cannot write\n" + AssocPath);
-  EXPECT_EQ(host.messageCalls[1].flags & ~0x20u, 0x10003u);
+  EXPECT_EQ(host.messageCalls[1].flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
   EXPECT_EQ(host.messageCalls[1].helpTopic, "(null)");
   EXPECT_EQ(AskCalls().size(), 2u);
 

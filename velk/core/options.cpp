@@ -30,6 +30,45 @@ const char* UsageText() {
          "       velk --batch FILE   (runs, one a line: directory<TAB>arguments, tab-separated)\n";
 }
 
+namespace {
+
+// Takes the value of one option that has one.
+bool SetOption(const std::string& name, const std::string& value, Options& o, std::string& error) {
+  if (name == "--registry") {
+    o.registryFile = value;
+  } else if (name == "--script") {
+    o.scriptFile = value;
+  } else if (name == "--transcript") {
+    o.transcriptFile = value;
+  } else if (name == "--columns") {
+    if (!ParseNumber(value, 1, 9999, o.columns)) error = "--columns takes a width from 1 to 9999, not " + value;
+  } else if (name == "--host-version") {
+    if (!ParseVersion(value, o))
+      error = "--host-version takes MAJOR.MINOR.BUILD (0-255, 0-255, 0-65535), not " + value;
+  } else if (name == "--plugin") {
+    o.pluginPath = value;
+  } else if (name == "--lang") {
+    o.languageFile = value;
+  } else if (name == "--fail-registry-write") {
+    if (!ParseNumber(value, 1, 100000000, o.failRegistryWrite))
+      error = "--fail-registry-write takes a count from 1, not " + value;
+  } else {
+    error = "unknown argument: " + name;
+  }
+  return error.empty();
+}
+
+bool Known(const std::string& name) {
+  static const char* const withValue[] = {"--registry", "--script", "--transcript", "--columns",
+                                          "--host-version", "--plugin", "--lang", "--fail-registry-write"};
+  for (const char* w : withValue) {
+    if (name == w) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -37,58 +76,23 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
       o.help = true;
       continue;
     }
-    static const char* const withValue[] = {"--registry", "--script", "--transcript", "--columns",
-                                            "--host-version", "--plugin", "--lang", "--fail-registry-write"};
     std::string name = a, value;
-    bool known = false, inlineValue = false;
-    size_t eq = a.find('=');
-    if (a.compare(0, 2, "--") == 0 && eq != std::string::npos) {
+    const size_t eq = a.find('=');
+    const bool inlineValue = a.compare(0, 2, "--") == 0 && eq != std::string::npos;
+    if (inlineValue) {
       name = a.substr(0, eq);
       value = a.substr(eq + 1);
-      inlineValue = true;
     }
-    for (const char* w : withValue) known = known || name == w;
-    if (!known) {
+    if (!Known(name)) {
       error = "unknown argument: " + a;
       return false;
     }
-    if (!inlineValue) {
-      if (i + 1 >= args.size()) {
-        error = name + " needs a value";
-        return false;
-      }
-      value = args[++i];
-    }
+    if (!inlineValue && i + 1 < args.size()) value = args[++i];
     if (value.empty()) {
       error = name + " needs a value";
       return false;
     }
-    if (name == "--registry") {
-      o.registryFile = value;
-    } else if (name == "--script") {
-      o.scriptFile = value;
-    } else if (name == "--transcript") {
-      o.transcriptFile = value;
-    } else if (name == "--columns") {
-      if (!ParseNumber(value, 1, 9999, o.columns)) {
-        error = "--columns takes a width from 1 to 9999, not " + value;
-        return false;
-      }
-    } else if (name == "--host-version") {
-      if (!ParseVersion(value, o)) {
-        error = "--host-version takes MAJOR.MINOR.BUILD (0-255, 0-255, 0-65535), not " + value;
-        return false;
-      }
-    } else if (name == "--plugin") {
-      o.pluginPath = value;
-    } else if (name == "--lang") {
-      o.languageFile = value;
-    } else if (name == "--fail-registry-write") {
-      if (!ParseNumber(value, 1, 100000000, o.failRegistryWrite)) {
-        error = "--fail-registry-write takes a count from 1, not " + value;
-        return false;
-      }
-    }
+    if (!SetOption(name, value, o, error)) return false;
   }
   return true;
 }

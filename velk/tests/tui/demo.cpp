@@ -66,6 +66,90 @@ bool Edit(velk::FrontEnd& front, Row& row) {
   return true;
 }
 
+// The made-up list and what its keys do to it.
+struct Demo {
+  velk::FrontEnd& front;
+  std::vector<Row> rows = {{true, "Archives", "", ""},
+                           {false, "*.zip,*.jar", "Zip archive", "unzip -l !.!"},
+                           {false, "*.tar.gz,*.tgz", "Tar archive", "tar tzf !.!"},
+                           {true, "Pictures", "", ""},
+                           {false, "*.png", "Image", "viewer !.!"}};
+  std::vector<bool> marks = std::vector<bool>(rows.size());
+  int pos = -1;
+
+  velk::MenuAnswer ShowList();
+  bool Leave();
+  void Act(int code);
+  void Delete();
+};
+
+velk::MenuAnswer Demo::ShowList() {
+  std::vector<HostMenuItem> items;
+  for (size_t i = 0; i <= rows.size(); ++i) {
+    HostMenuItem item;
+    std::memset(&item, 0, sizeof item);
+    if (i < rows.size()) std::snprintf(item.text, sizeof item.text, "%s", Line(rows[i]).c_str());
+    if (i < rows.size() && marks[i]) item.flags |= MenuItemChecked;
+    if (static_cast<int>(i) == pos) item.flags |= MenuItemSelected;
+    item.userData = static_cast<int32_t>(i);
+    items.push_back(item);
+  }
+  velk::MenuView view;
+  view.flags = MenuFlagAlways | MenuFlagBit0;
+  view.title = "Description\xB3" "Execute\xB3" "Masks (" + std::to_string(rows.size()) + ") associations";
+  view.bottom = "Ins Del F4 Space Ctrl+\x18\x19";
+  view.helpTopic = "Contents";
+  view.breakKeys = kBreakKeys;
+  view.items = items.data();
+  view.count = static_cast<int>(items.size());
+  return front.ShowMenu(view);
+}
+
+// The apply question; true when the list is left.
+bool Demo::Leave() {
+  velk::MessageView ask;
+  ask.flags = MessageButtonsYesNoCancel | MessageFlagBit0;
+  ask.helpTopic = "ApplyAsk";
+  ask.lines = {"Associations", "Apply the changes?"};
+  ask.buttons = {"Apply", "Discard", "Back"};
+  int answer = front.ShowMessage(ask);
+  return answer == 0 || answer == 1;
+}
+
+void Demo::Delete() {
+  velk::MessageView ask;
+  ask.flags = MessageButtonsYesNo | MessageFlagBit0;
+  ask.lines = {"Delete", "Delete the association", rows[static_cast<size_t>(pos)].mask + " ?"};
+  ask.buttons = {"Delete", "Cancel"};
+  if (front.ShowMessage(ask) != 0) return;
+  rows.erase(rows.begin() + pos);
+  marks.erase(marks.begin() + pos);
+}
+
+void Demo::Act(int code) {
+  const bool onRow = pos < static_cast<int>(rows.size());
+  if (code == 2 && onRow) {
+    Edit(front, rows[static_cast<size_t>(pos)]);
+  } else if (code == 0 || code == 2) {
+    Row fresh{false, "", "", ""};
+    if (Edit(front, fresh)) {
+      rows.insert(rows.begin() + pos, fresh);
+      marks.insert(marks.begin() + pos, false);
+    }
+  } else if (code == 1 && onRow) {
+    Delete();
+  } else if (code == 5 && onRow) {
+    marks[static_cast<size_t>(pos)] = !marks[static_cast<size_t>(pos)];
+    ++pos;
+  } else if (code == 6 || code == 7 || code == 8) {
+    for (size_t i = 0; i < marks.size(); ++i) marks[i] = code == 6 ? true : code == 7 ? false : !marks[i];
+  } else if ((code == 3 && pos > 0 && onRow) || (code == 4 && pos + 1 < static_cast<int>(rows.size()))) {
+    int other = code == 3 ? pos - 1 : pos + 1;
+    std::swap(rows[static_cast<size_t>(pos)], rows[static_cast<size_t>(other)]);
+    pos = other;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,77 +160,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "velk_tui_demo: needs a terminal\n");
     return 2;
   }
-  std::vector<Row> rows = {{true, "Archives", "", ""},
-                           {false, "*.zip,*.jar", "Zip archive", "unzip -l !.!"},
-                           {false, "*.tar.gz,*.tgz", "Tar archive", "tar tzf !.!"},
-                           {true, "Pictures", "", ""},
-                           {false, "*.png", "Image", "viewer !.!"}};
-  std::vector<bool> marks(rows.size());
+  Demo demo{*front};
   for (;;) {
     velk::HostCommand cmd = front->NextHostCommand({"Demo plug-in"}, {"Demo plug-in"});
     if (cmd.kind == velk::HostCommand::Quit) break;
     if (cmd.kind != velk::HostCommand::Open) continue;
-    int pos = -1;
+    demo.pos = -1;
     for (;;) {
-      std::vector<HostMenuItem> items;
-      for (size_t i = 0; i <= rows.size(); ++i) {
-        HostMenuItem item;
-        std::memset(&item, 0, sizeof item);
-        if (i < rows.size()) std::snprintf(item.text, sizeof item.text, "%s", Line(rows[i]).c_str());
-        if (i < rows.size() && marks[i]) item.flags |= MenuItemChecked;
-        if (static_cast<int>(i) == pos) item.flags |= MenuItemSelected;
-        item.userData = static_cast<int32_t>(i);
-        items.push_back(item);
-      }
-      velk::MenuView view;
-      view.flags = MenuFlagAlways | MenuFlagBit0;
-      view.title = "Description\xB3" "Execute\xB3" "Masks (" + std::to_string(rows.size()) + ") associations";
-      view.bottom = "Ins Del F4 Space Ctrl+\x18\x19";
-      view.helpTopic = "Contents";
-      view.breakKeys = kBreakKeys;
-      view.items = items.data();
-      view.count = static_cast<int>(items.size());
-      velk::MenuAnswer a = front->ShowMenu(view);
+      velk::MenuAnswer a = demo.ShowList();
       if (a.position < 0) {
-        velk::MessageView ask;
-        ask.flags = MessageButtonsYesNoCancel | MessageFlagBit0;
-        ask.helpTopic = "ApplyAsk";
-        ask.lines = {"Associations", "Apply the changes?"};
-        ask.buttons = {"Apply", "Discard", "Back"};
-        int answer = front->ShowMessage(ask);
-        if (answer == 0 || answer == 1) break;
+        if (demo.Leave()) break;
         continue;
       }
-      pos = a.position;
-      bool onRow = pos < static_cast<int>(rows.size());
-      int code = a.breakCode < 0 ? 2 : a.breakCode;
-      if (code == 2 && onRow) {
-        Edit(*front, rows[static_cast<size_t>(pos)]);
-      } else if (code == 0 || code == 2) {
-        Row fresh{false, "", "", ""};
-        if (Edit(*front, fresh)) {
-          rows.insert(rows.begin() + pos, fresh);
-          marks.insert(marks.begin() + pos, false);
-        }
-      } else if (code == 1 && onRow) {
-        velk::MessageView ask;
-        ask.flags = MessageButtonsYesNo | MessageFlagBit0;
-        ask.lines = {"Delete", "Delete the association", rows[static_cast<size_t>(pos)].mask + " ?"};
-        ask.buttons = {"Delete", "Cancel"};
-        if (front->ShowMessage(ask) == 0) {
-          rows.erase(rows.begin() + pos);
-          marks.erase(marks.begin() + pos);
-        }
-      } else if (code == 5 && onRow) {
-        marks[static_cast<size_t>(pos)] = !marks[static_cast<size_t>(pos)];
-        ++pos;
-      } else if (code == 6 || code == 7 || code == 8) {
-        for (size_t i = 0; i < marks.size(); ++i) marks[i] = code == 6 ? true : code == 7 ? false : !marks[i];
-      } else if ((code == 3 && pos > 0 && onRow) || (code == 4 && pos + 1 < static_cast<int>(rows.size()))) {
-        int other = code == 3 ? pos - 1 : pos + 1;
-        std::swap(rows[static_cast<size_t>(pos)], rows[static_cast<size_t>(other)]);
-        pos = other;
-      }
+      demo.pos = a.position;
+      demo.Act(a.breakCode < 0 ? 2 : a.breakCode);
     }
   }
   return 0;

@@ -6,6 +6,7 @@
 
 #include "core/host_core.h"
 #include "core/language.h"
+#include "core/options.h"
 #include "core/registry_io.h"
 #include "script/script_front_end.h"
 
@@ -122,6 +123,33 @@ TEST(LanguageFile, TheShippedFileHoldsAllMessages) {
   }
   // The message boxes have a title line and a body.
   for (int n = 16; n <= 21; ++n) EXPECT_NE(std::strchr(lang.Text(n), '\n'), nullptr) << n;
+}
+
+TEST(Options, BothFormsOfAValueAndTheLimits) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(ParseOptions({"--registry", "r.reg", "--columns=100", "--host-version", "1.70.1282", "--script=-",
+                            "--fail-registry-write", "37"},
+                           o, error))
+      << error;
+  EXPECT_EQ(o.registryFile, "r.reg");
+  EXPECT_EQ(o.columns, 100);
+  EXPECT_EQ(o.hostBuild, 1282);
+  EXPECT_EQ(o.scriptFile, "-");
+  EXPECT_EQ(o.failRegistryWrite, 37);
+  const std::vector<std::vector<std::string>> bad = {
+      {"--columns", "0"},      {"--columns=10000"},        {"--columns", "-5"}, {"--registry"},
+      {"--registry="},         {"--host-version", "1.70"}, {"--host-version=256.0.0"},
+      {"--fail-registry-write", "0"}, {"--verbose"},       {"-x"},
+  };
+  for (const auto& args : bad) {
+    Options rejected;
+    EXPECT_FALSE(ParseOptions(args, rejected, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+  }
+  Options h;
+  ASSERT_TRUE(ParseOptions({"-h"}, h, error));
+  EXPECT_TRUE(h.help);
 }
 
 TEST(RegistryFile, BranchCheckAndAncestors) {

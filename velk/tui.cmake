@@ -42,7 +42,7 @@ if(TOLLEX_TESTS)
     if(NOT TARGET velk OR NOT TARGET Tollex)
       return()
     endif()
-    foreach(case IN ITEMS list edit apply keys help)
+    foreach(case IN ITEMS list edit apply keys help same)
       add_test(NAME velk_tui_tmux_${case}
                COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_test.sh ${case}
                        $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)

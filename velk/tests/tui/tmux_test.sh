@@ -2,7 +2,8 @@
 # velk's interactive front end, driven in a detached tmux session of fixed
 # size: keys go in with send-keys, the screen comes back with capture-pane.
 #   tui_tmux_test.sh CASE VELK PLUGIN DATADIR
-# CASE: list | edit | apply | keys | help. Exit 0 passed, 1 failed, 77 skipped.
+# CASE: list | edit | apply | keys | help | same. Exit 0 passed, 1 failed,
+# 77 skipped.
 set -u
 case_name=$1 velk=$2 plugin=$3 data=$4
 
@@ -136,6 +137,44 @@ open_list() {
   wait_for "Plug-ins"
   keys Enter
   wait_for "associations"
+}
+
+# One key of velk's script language, sent as a keyboard sends it. Letters
+# go as typed (lower case), the numeric pad's operators as the main
+# keyboard's, which velk takes for them. Esc goes in the unambiguous form of
+# the keyboard protocol velk asks the terminal for ("CSI 27 u"): a bare ESC
+# followed at once by the next key would be read as Alt with that key.
+send_script_key() {
+  local key=$1
+  case $key in
+    Esc) T send-keys -t t -l $'\e[27u' ;;
+    PgUp) keys PPage ;;
+    PgDn) keys NPage ;;
+    Ins) keys IC ;;
+    Del) keys DC ;;
+    BackSpace) keys BSpace ;;
+    Shift+Tab) keys BTab ;;
+    Add) type_text + ;;
+    Subtract) type_text - ;;
+    Multiply) type_text '*' ;;
+    Ctrl+?) keys "C-$(printf %s "${key#Ctrl+}" | tr A-Z a-z)" ;;
+    Ctrl+*) keys "C-${key#Ctrl+}" ;;
+    ?) type_text "$(printf %s "$key" | tr A-Z a-z)" ;;
+    *) keys "$key" ;;
+  esac
+}
+
+# Sends the keys of a script (its "open" as Enter on the plug-ins menu).
+send_script() {
+  local word key rest
+  while read -r word key rest; do
+    case $word in
+      open) keys Enter ;;
+      key) send_script_key "$key"; sleep 0.05 ;;
+      ''|'#'*) ;;
+      *) fail "the terminal cannot replay the script command: $word" ;;
+    esac
+  done < "$1"
 }
 
 case $case_name in
@@ -304,6 +343,78 @@ case $case_name in
     wait_gone "Help:"
     keys Right Enter
     quit_velk
+    ;;
+
+  same)
+    # The same keys through the terminal and through a script give the
+    # plug-in the same answers: the two transcripts (every view and every
+    # answer) and the two saved registries are identical.
+    cat > "$work/script" <<'EOF'
+open
+# Edit the zip line's description: type into it, confirm with Enter.
+key Down
+key F4
+key Tab
+key Tab
+key End
+key Space
+key Z
+key I
+key P
+key BackSpace
+key BackSpace
+key Subtract
+key 7
+key Enter
+# A group header from the mask history, the focus going back and forth.
+key Ins
+key Space
+key Tab
+key Ctrl+Down
+key Enter
+key End
+key Add
+key Tab
+key Tab
+key Shift+Tab
+key Right
+key Enter
+# Marks, and the deletion question answered No, then Yes.
+key PgDn
+key Up
+key Space
+key Home
+key Space
+key Del
+key Left
+key Tab
+key Right
+key Enter
+key Del
+key Enter
+# Leaving: Cancel goes back, then Yes applies.
+key Esc
+key Right
+key Right
+key Enter
+key Esc
+key Enter
+EOF
+    write_table
+    cp "$work/registry.reg" "$work/scripted.reg"
+    env LANG=C.UTF-8 "$velk" --plugin "$plugin_copy" --registry "$work/scripted.reg" --columns 80 \
+      --script "$work/script" --transcript "$work/scripted.txt" || fail "the scripted run failed"
+    start_velk --columns 80 --transcript "'$work/terminal.txt'"
+    send_script "$work/script"
+    for ((i = 0; i < 75; i++)); do
+      [ "$(grep -c "^== OpenPlugin returned" "$work/terminal.txt")" = 1 ] && break
+      sleep 0.2
+    done
+    quit_velk
+    diff -u "$work/scripted.txt" "$work/terminal.txt" || fail "the transcripts differ"
+    cmp "$work/scripted.reg" "$work/registry.reg" || fail "the saved registries differ"
+    grep -qF '"Description"="Zip files z-7"' "$work/registry.reg" || fail "the typed description was not saved"
+    grep -qF 'hex(1):10,2a,2e,7a,69,70,2b,00' "$work/registry.reg" || fail "the header from the history was not saved"
     ;;
 
   *)

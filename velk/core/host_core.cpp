@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 namespace velk {
 namespace {
 
@@ -147,7 +146,7 @@ int HostCore::RunDialog(int32_t id, int width, int height, const char* helpTopic
   view.helpTopic = OrEmpty(helpTopic);
   view.items = items;
   view.count = (items && count > 0) ? count : 0;
-  // The front end edits the texts in place; keep every text terminated.
+  // The front end reads the texts and writes them back; keep each one terminated.
   for (int i = 0; i < view.count; ++i) items[i].text[sizeof items[i].text - 1] = 0;
   return front->RunDialog(view);
 }

@@ -38,16 +38,18 @@ DialogModel::DialogModel(DialogView& view, HistoryStore* history)
   editors_.resize(static_cast<size_t>(count_));
   checks_.resize(static_cast<size_t>(count_));
   for (int i = 0; i < count_; ++i) {
-    if (Item(i).kind == DialogItemEdit) editors_[static_cast<size_t>(i)] = LineEditor(ItemText(Item(i)), EditCapacity);
-    if (Item(i).kind == DialogItemCheckBox) checks_[static_cast<size_t>(i)] = Item(i).checkState ? 1 : 0;
+    const HostDialogItem& item = Item(i);
+    if (item.kind == DialogItemCheckBox) checks_[static_cast<size_t>(i)] = item.checkState ? 1 : 0;
+    if (item.kind != DialogItemEdit) continue;
+    LineEditor& editor = editors_[static_cast<size_t>(i)];
+    editor = LineEditor(ItemText(item), EditCapacity);
+    editor.Scroll(static_cast<size_t>(SpanWidth(item)));
   }
-  for (int i = 0; i < count_; ++i) editors_[static_cast<size_t>(i)].Scroll(static_cast<size_t>(FieldWidth(i)));
 }
 
-int DialogModel::FieldWidth(int item) const {
-  const HostDialogItem& it = Item(item);
-  return it.right >= it.left ? it.right - it.left + 1 : 1;
-}
+int SpanWidth(const HostDialogItem& item) { return item.right >= item.left ? item.right - item.left + 1 : 1; }
+
+int DialogModel::FieldWidth(int item) const { return SpanWidth(Item(item)); }
 
 bool DialogModel::HasHistory(int item) const {
   const HostDialogItem& it = Item(item);

@@ -16,6 +16,10 @@
 
 namespace velk {
 
+// The columns an item spans from its left to its right edge (an edit field,
+// a frame), at least 1.
+int SpanWidth(const HostDialogItem& item);
+
 class DialogModel {
  public:
   // The list an edit field with a history shows under itself (Ctrl+Down).

@@ -19,7 +19,7 @@ int ItemWidth(const HostDialogItem& item) {
   switch (item.kind) {
     case DialogItemSingleFrame:
     case DialogItemFrame:
-    case DialogItemEdit: return item.right >= item.left ? item.right - item.left + 1 : 1;
+    case DialogItemEdit: return SpanWidth(item);
     case DialogItemButton: return static_cast<int>(ButtonCaption(item).size());
     case DialogItemCheckBox: return 4 + TextWidth(item);
     default: return TextWidth(item);

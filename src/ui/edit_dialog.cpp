@@ -118,7 +118,8 @@ bool EditAssocDialog(AssocRecord& record) {
   int stretch = ConsoleBufferWidth() - ConsoleBaseWidth;
   if (stretch != 0) stretch -= 1;
   for (HostDialogItem& item : items) {
-    if (item.kind == DialogItemEdit || item.kind == DialogItemSingleFrame || item.kind == DialogItemFrame) item.right += stretch;
+    if (item.kind == DialogItemEdit || item.kind == DialogItemSingleFrame || item.kind == DialogItemFrame)
+      item.right += stretch;
   }
 
   for (;;) {

@@ -57,10 +57,11 @@ void PaintSeparator(Canvas& canvas, const DialogModel& model, int y, int originX
     break;
   }
   const int x = originX + left, width = right - left + 1;
-  canvas.Put(y, x,
-             std::wstring(1, dbl ? L'\u255F' : L'\u251C') + Repeat(L'\u2500', width - 2) + (dbl ? L'\u2562' : L'\u2524'),
-             canvas.style.dialog);
-  if (!text.empty()) canvas.Put(y, x + (width - static_cast<int>(text.size()) - 2) / 2, L" " + text + L" ", canvas.style.dialog);
+  const std::wstring line =
+      std::wstring(1, dbl ? L'\u255F' : L'\u251C') + Repeat(L'\u2500', width - 2) + (dbl ? L'\u2562' : L'\u2524');
+  canvas.Put(y, x, line, canvas.style.dialog);
+  if (text.empty()) return;
+  canvas.Put(y, x + (width - static_cast<int>(text.size()) - 2) / 2, L" " + text + L" ", canvas.style.dialog);
 }
 
 void PaintEdit(Canvas& canvas, const DialogModel& model, int i, int y, int x, int width) {

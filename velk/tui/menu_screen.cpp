@@ -72,9 +72,11 @@ void PaintMenu(Canvas& canvas, const MenuLines& m, MenuModel& model, bool active
     const attr_t attr = cursor ? st.menuCursor : st.menu;
     const int y = g.y + 1 + r;
     canvas.Fill(y, g.x + 1, g.w - 2, attr);
-    if (i < static_cast<int>(m.checked.size()) && m.checked[static_cast<size_t>(i)]) canvas.Put(y, g.x + 2, L"\u221A", attr);
+    const bool checked = i < static_cast<int>(m.checked.size()) && m.checked[static_cast<size_t>(i)];
+    if (checked) canvas.Put(y, g.x + 2, L"\u221A", attr);
     const std::wstring& line = m.lines[static_cast<size_t>(i)];
-    if (column < static_cast<int>(line.size())) canvas.Put(y, g.x + 3, line.substr(static_cast<size_t>(column)), attr, g.avail);
+    if (column < static_cast<int>(line.size()))
+      canvas.Put(y, g.x + 3, line.substr(static_cast<size_t>(column)), attr, g.avail);
     if (column > 0) canvas.Put(y, g.x + 1, L"\u00AB", attr);
     if (static_cast<int>(line.size()) - column > g.avail) canvas.Put(y, g.x + g.w - 2, L"\u00BB", attr);
     if (cursor && active) canvas.SetCursor(y, g.x + 2, CursorShape::Hidden);

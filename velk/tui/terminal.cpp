@@ -118,7 +118,9 @@ void Terminal::LearnExtendedKeys() {
     if (code > 0) extendedKeys_.push_back({code, key});
   };
   for (const auto& [base, vk] : bases) {
-    for (int mod = 2; mod <= 8; ++mod) learn(base + std::to_string(mod), KeyInput(vk, ModifiersFromXtermParameter(mod)).key);
+    for (int mod = 2; mod <= 8; ++mod) {
+      learn(base + std::to_string(mod), KeyInput(vk, ModifiersFromXtermParameter(mod)).key);
+    }
   }
   static const std::pair<const char*, uint16_t> keypadKeys[] = {
       {"kpADD", VkAdd}, {"kpSUB", VkSubtract}, {"kpMUL", VkMultiply}, {"kpDIV", VkDivide}};

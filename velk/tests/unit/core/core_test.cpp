@@ -13,13 +13,17 @@
 namespace velk {
 namespace {
 
+// The items argument of a box in the one-text form: the text itself.
+const char* const* OneText(const char* text) { return reinterpret_cast<const char* const*>(text); }
+
 TEST(MessageView, OneTextFormSplitsLinesAndTakesStandardButtons) {
   const char* text = "Title\r\nfirst\nsecond\rthird";
-  MessageView v = BuildMessageView(MessageButtonsYesNoCancel | MessageOneText | MessageFlagBit0, "ApplyAsk", reinterpret_cast<const char* const*>(text), 1, 1, "");
+  const uint32_t ask = MessageButtonsYesNoCancel | MessageOneText | MessageFlagBit0;
+  MessageView v = BuildMessageView(ask, "ApplyAsk", OneText(text), 1, 1, "");
   EXPECT_EQ(v.lines, (std::vector<std::string>{"Title", "first", "second", "third"}));
   EXPECT_EQ(v.buttons, (std::vector<std::string>{"Yes", "No", "Cancel"}));
   EXPECT_EQ(v.helpTopic, "ApplyAsk");
-  v = BuildMessageView(MessageButtonsYesNo | MessageOneText | MessageFlagBit0, nullptr, reinterpret_cast<const char* const*>(text), 1, 1, "");
+  v = BuildMessageView(MessageButtonsYesNo | MessageOneText | MessageFlagBit0, nullptr, OneText(text), 1, 1, "");
   EXPECT_EQ(v.buttons.size(), 2u);
   EXPECT_EQ(v.helpTopic, "");
 }
@@ -37,10 +41,10 @@ TEST(MessageView, ArrayFormWithoutButtonBitsEndsWithTheCaptions) {
 
 TEST(MessageView, ErrorReportAddsTheSystemText) {
   const char* text = "Tollex\nCannot write";
-  MessageView v = BuildMessageView(MessageButtonsOk | MessageOneText | MessageErrorReport | MessageFlagBit0, nullptr, reinterpret_cast<const char* const*>(text), 1, 1,
-                                   "Access denied.");
+  const uint32_t report = MessageButtonsOk | MessageOneText | MessageErrorReport | MessageFlagBit0;
+  MessageView v = BuildMessageView(report, nullptr, OneText(text), 1, 1, "Access denied.");
   EXPECT_EQ(v.lines.back(), "Access denied.");
-  v = BuildMessageView(MessageButtonsOk | MessageOneText | MessageFlagBit0, nullptr, reinterpret_cast<const char* const*>(text), 1, 1, "Access denied.");
+  v = BuildMessageView(report & ~MessageErrorReport, nullptr, OneText(text), 1, 1, "Access denied.");
   EXPECT_EQ(v.lines.back(), "Cannot write");
 }
 
@@ -76,7 +80,9 @@ TEST(HostCoreServices, MenuAndDialogGoThroughTheFrontEnd) {
   std::memset(items, 0, sizeof items);
   const uint32_t keys[] = {BreakKeyWord(VkF(4)), 0};
   int code = 99;
-  EXPECT_EQ(rec->showMenu(rec->pluginId, -1, -1, 0, MenuFlagAlways | MenuFlagBit0, "t", "b", "Contents", keys, &code, items, 3), 1);
+  EXPECT_EQ(rec->showMenu(rec->pluginId, -1, -1, 0, MenuFlagAlways | MenuFlagBit0, "t", "b", "Contents", keys, &code,
+                          items, 3),
+            1);
   EXPECT_EQ(code, 0);
   HostDialogItem d[2];
   std::memset(d, 0, sizeof d);

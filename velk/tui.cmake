@@ -1,30 +1,34 @@
-# velk's interactive terminal front end (ncursesw, iconv) and its tests.
+# velk's interactive terminal front end (ncursesw) and its tests.
 # velk/CMakeLists.txt includes this file in non-Windows builds and links the
 # library `velk_tui` into velk; the library carries VELK_HAVE_TUI for it.
 #
-#   velk_tui          static library of velk/tui_*.cpp
+#   velk_tui          static library of velk/tui/
 #   velk_tui_tests    unit tests of the terminal-free parts (GoogleTest)
 #   velk_tui_demo     the front end on made-up screens, for trying it by hand
-#   tmux tests        velk itself in a detached tmux session (tui_tmux_test.sh),
+#   tmux tests        velk itself in a detached tmux session (tests/tui/tmux_test.sh),
 #                     registered when the target `velk` exists
 set(CURSES_NEED_NCURSES TRUE)
 set(CURSES_NEED_WIDE TRUE)
 find_package(Curses REQUIRED)
 
 set(VELK_TUI_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
-file(GLOB VELK_TUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/tui_*.cpp)
-add_library(velk_tui STATIC ${VELK_TUI_SOURCES})
-target_include_directories(velk_tui PUBLIC ${VELK_TUI_ROOT} ${VELK_TUI_ROOT}/src)
+add_library(velk_tui STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/tui/canvas.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/dialog_screen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/front_end.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/help_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/help_view.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/key_decoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/menu_screen.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/message_screen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
 target_include_directories(velk_tui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_definitions(velk_tui PUBLIC VELK_HAVE_TUI=1)
-target_link_libraries(velk_tui PRIVATE ${CURSES_LIBRARIES})
+target_link_libraries(velk_tui PUBLIC velk_interaction PRIVATE ${CURSES_LIBRARIES})
 
-add_executable(velk_tui_demo ${CMAKE_CURRENT_LIST_DIR}/tests/tui_demo.cpp)
+add_executable(velk_tui_demo ${CMAKE_CURRENT_LIST_DIR}/tests/tui/demo.cpp)
 target_link_libraries(velk_tui_demo PRIVATE velk_tui)
 
 if(TOLLEX_TESTS)
-  file(GLOB VELK_TUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/tests/tui_*_test.cpp)
-  add_executable(velk_tui_tests ${VELK_TUI_TEST_SOURCES})
+  add_executable(velk_tui_tests
+    ${CMAKE_CURRENT_LIST_DIR}/tests/tui/help_test.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/tui/keys_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/tui/layout_test.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/tui/screens_test.cpp)
   target_link_libraries(velk_tui_tests PRIVATE velk_tui gmock gtest_main)
   target_compile_definitions(velk_tui_tests PRIVATE
     VELK_HELP_FILE="${VELK_TUI_ROOT}/data/Tollex.hlp")
@@ -38,9 +42,9 @@ if(TOLLEX_TESTS)
     if(NOT TARGET velk OR NOT TARGET Tollex)
       return()
     endif()
-    foreach(case IN ITEMS list edit apply keys help)
+    foreach(case IN ITEMS list edit apply keys help same)
       add_test(NAME velk_tui_tmux_${case}
-               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui_tmux_test.sh ${case}
+               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_test.sh ${case}
                        $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
       set_tests_properties(velk_tui_tmux_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
     endforeach()

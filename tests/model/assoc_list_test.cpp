@@ -252,7 +252,8 @@ TEST_F(AssocListDeleteTest, AnswerZeroDeletesExactlyTheMarked) {
   EXPECT_TRUE(list.DeleteMarked());
   EXPECT_EQ(Describe(list), (Spec{"b", "d"}));
   ASSERT_EQ(host.messageCalls.size(), 1u);
-  EXPECT_EQ(host.messageCalls[0].flags & (MessageButtonsYesNo | MessageFlagBit0), MessageButtonsYesNo | MessageFlagBit0);
+  const uint32_t askFlags = MessageButtonsYesNo | MessageFlagBit0;
+  EXPECT_EQ(host.messageCalls[0].flags & askFlags, askFlags);
   EXPECT_EQ(host.messageCalls[0].helpTopic, "(null)");
   ASSERT_FALSE(host.messageCalls[0].items.empty());
   EXPECT_EQ(host.messageCalls[0].items[0], "Delete 3 entries?");

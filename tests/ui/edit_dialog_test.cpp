@@ -66,9 +66,9 @@ TEST(DialogTemplate, OptionBitsOfAnyRow) {
   host.Install();
   static const char name[] = "Hist";
   const DialogItemTemplate rows[] = {
-      {0x0100 | 0x0200 | 0x0800 | 8, -2, 5, -1, 0, 0x10, 7},
-      {0x1000 | 4, 1, 1, 9, 1, 0, reinterpret_cast<uintptr_t>(name)},
-      {0x2000 | 0x0200 | 4, 1, 2, 9, 2, 0x1, reinterpret_cast<uintptr_t>(name)},
+      {0x0100 | 0x0200 | 0x0800 | DialogItemCheckBox, -2, 5, -1, 0, 0x10, 7},
+      {0x1000 | DialogItemEdit, 1, 1, 9, 1, 0, reinterpret_cast<uintptr_t>(name)},
+      {0x2000 | 0x0200 | DialogItemEdit, 1, 2, 9, 2, 0x1, reinterpret_cast<uintptr_t>(name)},
       {0xFFFF, 0, 0, 0, 0, 0, 0},
   };
   HostDialogItem items[3];
@@ -76,7 +76,7 @@ TEST(DialogTemplate, OptionBitsOfAnyRow) {
   EXPECT_EQ(items[0].kind, DialogItemCheckBox);
   EXPECT_EQ(items[0].hasFocus, 1);
   EXPECT_EQ(items[0].checkState, 1);
-  EXPECT_EQ(items[0].flags, 0x80000010u);
+  EXPECT_EQ(items[0].flags, DialogFlagBit31 | 0x10u);
   EXPECT_EQ(items[0].left, -2);
   EXPECT_EQ(items[0].right, -1);
   EXPECT_STREQ(items[0].text, "M7");
@@ -85,7 +85,7 @@ TEST(DialogTemplate, OptionBitsOfAnyRow) {
   EXPECT_EQ(items[1].historyName, name);
   EXPECT_EQ(items[1].flags, 0u);
   EXPECT_EQ(items[2].historyName, name);
-  EXPECT_EQ(items[2].flags, 0x00040001u);
+  EXPECT_EQ(items[2].flags, DialogHistoryFlag | 0x1u);
 }
 
 TEST_F(EditDialogTest, OpensWithTheRecordAndTheCheckBoxInverted) {

@@ -1,0 +1,187 @@
+#include "core/plugin_hooks.h"
+
+#include <cstring>
+
+#if !defined(_WIN32)
+#include "winport.h"
+#endif
+
+namespace velk {
+
+#if defined(_WIN32)
+
+namespace {
+
+int failAt = 0;
+int writes = -1;
+int consoleColumns = 0;
+
+bool Fails() {
+  if (writes < 0) return false;
+  return ++writes == failAt;
+}
+
+decltype(&RegCreateKeyExA) realCreateKey = nullptr;
+decltype(&RegSetValueExA) realSetValue = nullptr;
+decltype(&RegDeleteKeyA) realDeleteKey = nullptr;
+decltype(&RegDeleteValueA) realDeleteValue = nullptr;
+decltype(&GetConsoleScreenBufferInfo) realConsoleInfo = nullptr;
+
+LONG WINAPI CountedCreateKey(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition) {
+  if (Fails()) return ERROR_ACCESS_DENIED;
+  return realCreateKey(key, subKey, reserved, className, options, access, security, result, disposition);
+}
+
+LONG WINAPI CountedSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+  if (Fails()) return ERROR_ACCESS_DENIED;
+  return realSetValue(key, name, reserved, type, data, size);
+}
+
+LONG WINAPI CountedDeleteKey(HKEY key, LPCSTR subKey) {
+  if (Fails()) return ERROR_ACCESS_DENIED;
+  return realDeleteKey(key, subKey);
+}
+
+LONG WINAPI CountedDeleteValue(HKEY key, LPCSTR name) {
+  if (Fails()) return ERROR_ACCESS_DENIED;
+  return realDeleteValue(key, name);
+}
+
+BOOL WINAPI FixedWidthConsoleInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
+  if (!info) return realConsoleInfo(console, info);
+  CONSOLE_SCREEN_BUFFER_INFO real;
+  if (!realConsoleInfo(console, &real)) {
+    // No console (a script run with redirected output): a standard one.
+    std::memset(&real, 0, sizeof real);
+    real.dwSize.Y = 25;
+    real.srWindow.Bottom = 24;
+    real.dwMaximumWindowSize.Y = 25;
+  }
+  real.dwSize.X = static_cast<SHORT>(consoleColumns);
+  real.srWindow.Left = 0;
+  real.srWindow.Right = static_cast<SHORT>(consoleColumns - 1);
+  real.dwMaximumWindowSize.X = static_cast<SHORT>(consoleColumns);
+  *info = real;
+  return TRUE;
+}
+
+// Points every import of |function| in |module| at |replacement| and
+// returns the address it had; null when the module does not import it.
+void* PatchImport(HMODULE module, const char* dll, const char* function, void* replacement) {
+  BYTE* base = reinterpret_cast<BYTE*>(module);
+  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!dir.VirtualAddress) return nullptr;
+  HMODULE exporter = GetModuleHandleA(dll);
+  void* byAddress = exporter ? reinterpret_cast<void*>(GetProcAddress(exporter, function)) : nullptr;
+  void* original = nullptr;
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+    auto* addrs = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+    auto* names = imp->OriginalFirstThunk ? reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk)
+                                          : nullptr;
+    for (int i = 0; addrs[i].u1.Function; ++i) {
+      bool match = false;
+      if (names && !IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) {
+        auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
+        match = std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0;
+      } else if (byAddress) {
+        match = reinterpret_cast<void*>(addrs[i].u1.Function) == byAddress;
+      }
+      if (!match) continue;
+      DWORD old;
+      void* slot = &addrs[i].u1.Function;
+      if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old)) continue;
+      if (!original) original = reinterpret_cast<void*>(addrs[i].u1.Function);
+      addrs[i].u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(slot, sizeof(void*), old, &old);
+    }
+  }
+  return original;
+}
+
+template <typename Fn>
+bool Redirect(HMODULE module, const char* dll, const char* function, Fn replacement, Fn& real) {
+  void* original = PatchImport(module, dll, function, reinterpret_cast<void*>(replacement));
+  if (!original) {
+    // The plug-in does not call it: use the system's for completeness.
+    HMODULE exporter = GetModuleHandleA(dll);
+    real = exporter ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(exporter, function))) : nullptr;
+    return false;
+  }
+  if (original != reinterpret_cast<void*>(replacement)) real = reinterpret_cast<Fn>(original);
+  return true;
+}
+
+}  // namespace
+
+bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
+  if (n < 1) {
+    error = "the fault switch counts from 1";
+    return false;
+  }
+  int patched = 0;
+  patched += Redirect(plugin, "advapi32.dll", "RegCreateKeyExA", &CountedCreateKey, realCreateKey);
+  patched += Redirect(plugin, "advapi32.dll", "RegSetValueExA", &CountedSetValue, realSetValue);
+  patched += Redirect(plugin, "advapi32.dll", "RegDeleteKeyA", &CountedDeleteKey, realDeleteKey);
+  patched += Redirect(plugin, "advapi32.dll", "RegDeleteValueA", &CountedDeleteValue, realDeleteValue);
+  if (patched == 0) {
+    error = "the plug-in imports none of the registry's writing functions";
+    return false;
+  }
+  failAt = n;
+  writes = 0;
+  return true;
+}
+
+void DisarmRegistryWriteFault() {
+  // A plug-in loaded afresh has its imports as the system set them; only
+  // the count is left to forget.
+  failAt = 0;
+  writes = -1;
+}
+
+int RegistryWritesSeen() { return writes; }
+
+bool SetPluginConsoleWidth(HMODULE plugin, int columns, std::string& error) {
+  consoleColumns = columns;
+  if (!Redirect(plugin, "kernel32.dll", "GetConsoleScreenBufferInfo", &FixedWidthConsoleInfo, realConsoleInfo)) {
+    // A plug-in that never asks sees nothing to change.
+    (void)error;
+  }
+  return true;
+}
+
+#else
+
+namespace {
+bool armed = false;
+}
+
+bool ArmRegistryWriteFault(HMODULE, int n, std::string& error) {
+  if (n < 1) {
+    error = "the fault switch counts from 1";
+    return false;
+  }
+  WinportRegistryFailNthWrite(n);
+  armed = true;
+  return true;
+}
+
+void DisarmRegistryWriteFault() {
+  WinportRegistryFailNthWrite(0);
+  armed = false;
+}
+
+int RegistryWritesSeen() { return armed ? WinportRegistryWriteCount() : -1; }
+
+bool SetPluginConsoleWidth(HMODULE, int columns, std::string&) {
+  WinportSetConsoleWidth(columns);
+  return true;
+}
+
+#endif
+
+}  // namespace velk

@@ -1,0 +1,149 @@
+// The terminal's screens without a terminal: where a list box stands for a
+// screen size, and the help window's state machine.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tui/help_view.h"
+#include "tui/menu_screen.h"
+
+namespace velk::tui {
+namespace {
+
+MenuLines Box(int lines, int width) {
+  MenuLines m;
+  m.title = L"Title";
+  for (int i = 0; i < lines; ++i) m.lines.push_back(std::wstring(static_cast<size_t>(width), L'x'));
+  return m;
+}
+
+TEST(TuiMenuLayout, ABoxIsCentredAndAsTallAsTheScreenAllows) {
+  MenuGeometry g = LayOutMenu(Box(5, 20), 32, 100);
+  EXPECT_EQ(g.w, 20 + 3 + 2);
+  EXPECT_EQ(g.x, (100 - 25) / 2);
+  EXPECT_EQ(g.visible, 5);
+  EXPECT_EQ(g.h, 7);
+  EXPECT_EQ(g.y, 1 + (30 - 7) / 2) << "centred between the title row and the key bar";
+  EXPECT_EQ(g.avail, 20);
+  // More lines than fit: the box takes the screen's height less the title
+  // row, the key bar and its frame.
+  g = LayOutMenu(Box(200, 20), 32, 100);
+  EXPECT_EQ(g.visible, 28);
+  EXPECT_EQ(g.y, 1);
+  // A screen narrower than the longest line: the box is cut to the screen
+  // and shows fewer columns of text than the line has.
+  g = LayOutMenu(Box(3, 120), 32, 100);
+  EXPECT_EQ(g.w, 100);
+  EXPECT_EQ(g.x, 0);
+  EXPECT_EQ(g.avail, 95);
+  EXPECT_EQ(g.textWidth, 120);
+  // A long title widens the box; so does the bottom line.
+  MenuLines titled = Box(2, 4);
+  titled.title = std::wstring(30, L't');
+  EXPECT_EQ(LayOutMenu(titled, 32, 100).w, 30 + 6 + 2);
+  // Even an empty menu shows one (empty) line.
+  EXPECT_EQ(LayOutMenu(Box(0, 0), 32, 100).visible, 1);
+  EXPECT_EQ(LayOutMenu(Box(9, 10), 3, 100).visible, 1) << "a tiny screen";
+}
+
+TEST(TuiMenuLayout, ADropDownListStaysUnderItsFieldAndOnTheScreen) {
+  MenuLines m = Box(30, 5);
+  m.fixedX = 90;
+  m.fixedY = 10;
+  m.minWidth = 20;
+  m.maxVisible = 10;
+  MenuGeometry g = LayOutMenu(m, 32, 100);
+  EXPECT_EQ(g.w, 22);
+  EXPECT_EQ(g.x, 100 - 22) << "pushed back onto the screen";
+  EXPECT_EQ(g.y, 10);
+  EXPECT_EQ(g.visible, 10);
+  m.fixedY = 25;
+  g = LayOutMenu(m, 32, 100);
+  EXPECT_EQ(g.visible, 4) << "room down to the key bar";
+}
+
+TEST(TuiMenuLayout, TheModelIsLaidOutForTheScreenItIsPaintedOn) {
+  // What PaintMenu does before it paints: a page is what the box shows.
+  MenuLines m = Box(100, 10);
+  MenuModel model(100, 0, nullptr);
+  MenuGeometry g = LayOutMenu(m, 24, 80);
+  model.SetView(g.visible, g.avail, g.textWidth);
+  model.Feed(Key(VkNext));
+  EXPECT_EQ(model.Cursor(), 20);
+  g = LayOutMenu(m, 50, 80);  // the terminal was made taller
+  model.SetView(g.visible, g.avail, g.textWidth);
+  model.Feed(Key(VkNext));
+  EXPECT_EQ(model.Cursor(), 20 + 46);
+}
+
+HelpFile Topics() {
+  HelpFile help;
+  std::string text = "@Contents\n$ The list\nsee [[EditItem]]\nand [[ApplyAsk|the question]]\n";
+  for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\n";
+  text += "last [[EditItem|link]]\n@EditItem\nedit\n@ApplyAsk\nask\n@VelkKeys\nkeys\n";
+  help.Parse(text);
+  return help;
+}
+
+TEST(TuiHelpView, ScrollingStopsAtTheTopAndAtTheLastPage) {
+  HelpFile help = Topics();
+  HelpView v(help, "", "");
+  EXPECT_EQ(v.Topic().name, "Contents") << "no topic given: Contents";
+  v.SetView(10);
+  v.Feed(Key(VkUp));
+  EXPECT_EQ(v.Top(), 0);
+  v.Feed(Key(VkNext));
+  EXPECT_EQ(v.Top(), 9) << "a page keeps one line of the last";
+  v.Feed(Key(VkEnd));
+  EXPECT_EQ(v.Top(), 43 - 10) << "the last line at the bottom";
+  v.Feed(Key(VkDown));
+  EXPECT_EQ(v.Top(), 33);
+  v.SetView(50);
+  EXPECT_EQ(v.Top(), 0) << "all of it fits";
+}
+
+TEST(TuiHelpView, LinksAreSelectedFollowedAndTheTrailLeadsBack) {
+  HelpFile help = Topics();
+  HelpView v(help, "", "Contents");
+  v.SetView(10);
+  v.Feed(Key(VkTab, KeyModShift));
+  EXPECT_EQ(v.Link(), 2) << "Shift+Tab first: the last link";
+  EXPECT_EQ(v.Top(), 33) << "scrolled to show it (as far as the last page goes)";
+  v.Feed(Key(VkTab));
+  EXPECT_EQ(v.Link(), 0) << "wraps";
+  EXPECT_EQ(v.Top(), 0);
+  v.Feed(Key(VkTab));
+  v.Feed(Key(VkReturn));
+  EXPECT_EQ(v.Topic().name, "ApplyAsk");
+  EXPECT_EQ(v.Link(), -1);
+  v.Feed(Key(VkF(1)));
+  EXPECT_EQ(v.Topic().name, "VelkKeys");
+  v.Feed(Key(VkBack));
+  v.Feed(Key(VkBack));
+  EXPECT_EQ(v.Topic().name, "Contents");
+  EXPECT_EQ(v.Link(), 1) << "back where the link was followed";
+  v.Feed(Key(VkBack));
+  EXPECT_EQ(v.Topic().name, "Contents") << "nothing further back";
+  v.Feed(Key(VkF(1), KeyModShift));
+  EXPECT_EQ(v.Topic().name, "Contents");
+  EXPECT_EQ(v.Feed(Key(VkF(10))), Step::Closed);
+}
+
+TEST(TuiHelpView, AMissingTopicOrFileIsShownAsSuch) {
+  HelpFile help = Topics();
+  HelpView v(help, "", "Nowhere");
+  ASSERT_GE(v.Topic().lines.size(), 2u);
+  EXPECT_NE(v.Topic().lines[1].find(L"no topic \"Nowhere\""), std::wstring::npos);
+  v.Feed(Key(VkF(1), KeyModShift));
+  EXPECT_EQ(v.Topic().name, "Contents");
+  v.Feed(Key(VkBack));
+  EXPECT_NE(v.Topic().lines[1].find(L"Nowhere"), std::wstring::npos) << "back to the missing topic's page";
+  HelpFile none;
+  HelpView w(none, "cannot read the help file /x/Tollex.hlp.", "Contents");
+  EXPECT_NE(w.Topic().lines[1].find(L"/x/Tollex.hlp"), std::wstring::npos);
+  EXPECT_EQ(w.Feed(Key(VkReturn)), Step::Open);
+  EXPECT_EQ(w.Feed(Key(VkEscape)), Step::Closed);
+}
+
+}  // namespace
+}  // namespace velk::tui

@@ -17,7 +17,8 @@ add_library(velk_tui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/tui/front_end.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/help_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tui/help_view.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/key_decoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tui/menu_screen.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/message_screen.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/terminal_check.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
 target_include_directories(velk_tui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_definitions(velk_tui PUBLIC VELK_HAVE_TUI=1)
 target_link_libraries(velk_tui PUBLIC velk_interaction PRIVATE ${CURSES_LIBRARIES})

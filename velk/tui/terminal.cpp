@@ -54,6 +54,34 @@ void CatchEndingSignals(bool on) {
   }
 }
 
+// Ctrl+Z (SIGTSTP) and the return from any stop (SIGCONT) are carried out
+// at the next key read, not in the handler: giving the terminal back and
+// taking it again is far from what a handler may do. The handlers only note
+// the signal; installed without SA_RESTART, they also end a wait for a key,
+// so the reader sees them at once.
+volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t continued = 0;
+struct sigaction previousStopHandlers[2];
+constexpr int kStopSignals[2] = {SIGTSTP, SIGCONT};
+
+void OnStopSignal(int sig) {
+  if (sig == SIGTSTP) stopRequested = 1;
+  else continued = 1;
+}
+
+void CatchStopSignals(bool on) {
+  for (int i = 0; i < 2; ++i) {
+    if (on) {
+      struct sigaction action {};
+      action.sa_handler = OnStopSignal;
+      sigemptyset(&action.sa_mask);
+      sigaction(kStopSignals[i], &action, &previousStopHandlers[i]);
+    } else {
+      sigaction(kStopSignals[i], &previousStopHandlers[i], nullptr);
+    }
+  }
+}
+
 // ncursesw draws wide characters only in a locale with a multibyte
 // character type. An unset environment (the "C" locale) is taken to be a
 // UTF-8 terminal, as nearly every terminal is today.
@@ -71,11 +99,26 @@ void WriteControl(const char* sequence, size_t length) {
 
 }  // namespace
 
+void KernelTerminalSize(int& lines, int& columns) {
+  lines = columns = 0;
+  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
+    struct winsize ws {};
+    if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+      lines = ws.ws_row;
+      columns = ws.ws_col;
+      return;
+    }
+  }
+}
+
 void Terminal::Start(Canvas& canvas) {
   if (started_) return;
   started_ = true;
   UseUtf8Locale();
   set_escdelay(40);
+  // Before initscr, so that ncurses leaves Ctrl+Z to velk.
+  stopRequested = continued = 0;
+  CatchStopSignals(true);
   initscr();
   cbreak();
   noecho();
@@ -100,6 +143,7 @@ void Terminal::Stop() {
   refresh();
   WriteControl(kKeysOff, sizeof kKeysOff - 1);
   endwin();
+  CatchStopSignals(false);
   if (keyLog_) std::fclose(keyLog_);
   keyLog_ = nullptr;
 }
@@ -216,8 +260,54 @@ Input Terminal::Finish(Input in) {
   return in;
 }
 
+// Ctrl+Z: the terminal is given back as it was (extended key reports off)
+// and velk stops; it goes on here when it is continued.
+void Terminal::Suspend() {
+  curs_set(1);
+  WriteControl(kKeysOff, sizeof kKeysOff - 1);
+  endwin();
+  struct sigaction stop {};
+  stop.sa_handler = SIG_DFL;
+  sigemptyset(&stop.sa_mask);
+  struct sigaction mine {};
+  sigaction(SIGTSTP, &stop, &mine);
+  sigset_t tstp, before;
+  sigemptyset(&tstp);
+  sigaddset(&tstp, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &tstp, &before);
+  raise(SIGTSTP);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+  sigaction(SIGTSTP, &mine, nullptr);
+}
+
+// Back from a stop: the terminal is taken again at the size it has now
+// (it may have changed while velk was stopped, unnoticed), with the
+// extended key reports on; what was on it is unknown, so the next picture
+// goes out whole (its refresh also takes the terminal back from endwin).
+void Terminal::Resume() {
+  int lines = 0, columns = 0;
+  KernelTerminalSize(lines, columns);
+  if (lines > 0 && columns > 0 && (lines != LINES || columns != COLS)) resizeterm(lines, columns);
+  WriteControl(kKeysOn, sizeof kKeysOn - 1);
+  clearok(curscr, TRUE);
+}
+
+Input Terminal::TakeStopSignals() {
+  if (!stopRequested && !continued) return Input();
+  const bool stop = stopRequested != 0;
+  stopRequested = 0;
+  if (stop) Suspend();
+  continued = 0;
+  Resume();
+  Input in;
+  in.kind = Input::Redraw;
+  return in;
+}
+
 Input Terminal::Read() {
   for (;;) {
+    Input signalled = TakeStopSignals();
+    if (signalled.kind != Input::None) return signalled;
     wint_t ch = 0;
     int r = get_wch(&ch);
     if (r == ERR) continue;
@@ -234,16 +324,20 @@ Input Terminal::Read() {
       ctrlPrefix_ = !ctrlPrefix_;  // F12: the next key is taken with Ctrl
       return Input();
     }
-    return Finish(in);
+    in = Finish(in);
+    if (in.key.Is('L', KeyModCtrl)) {
+      // Ctrl+L: whatever the terminal shows now, the next picture goes out whole.
+      clearok(curscr, TRUE);
+      in.kind = Input::Redraw;
+    }
+    return in;
   }
 }
 
 int TerminalWidth() {
-  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
-    struct winsize ws {};
-    if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
-  }
-  return 80;
+  int lines = 0, columns = 0;
+  KernelTerminalSize(lines, columns);
+  return columns > 0 ? columns : 80;
 }
 
 }  // namespace velk::tui

@@ -208,7 +208,7 @@ MenuAnswer TerminalFrontEnd::ShowMenu(const MenuView& view) {
 
 // The note for a typed character an edit field refused.
 std::wstring RefusalNote(char32_t c) {
-  return std::wstring(1, static_cast<wchar_t>(c)) + L" cannot be typed: code page 437 has no such character";
+  return std::wstring(1, static_cast<wchar_t>(c)) + L" is not in code page 437: not typed";
 }
 
 int TerminalFrontEnd::RunDialog(DialogView& view) {

@@ -19,6 +19,11 @@ namespace {
 constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
 constexpr char kKeysOff[] = "\033[>4m\033[<u";
 
+// How long a wait for a key lasts before velk looks again at what signals
+// asked for. A signal normally ends the wait at once; one that arrives just
+// before the wait begins (a resize, Ctrl+Z) is seen this late at the most.
+constexpr int kWaitMs = 500;
+
 // A signal that ends velk while the screen is up (Ctrl+C, a closed
 // terminal) must still switch the extended key reports off again, or the
 // shell behind velk gets keys it does not understand. ncurses' own handler,
@@ -126,6 +131,7 @@ void Terminal::Start(Canvas& canvas) {
   intrflush(stdscr, FALSE);
   keypad(stdscr, TRUE);
   meta(stdscr, TRUE);
+  timeout(kWaitMs);
   canvas.UseColours();
   LearnExtendedKeys();
   if (const char* log = std::getenv("VELK_KEYLOG")) keyLog_ = std::fopen(log, "a");
@@ -242,7 +248,7 @@ Input Terminal::ReadEscape() {
       break;
     }
   }
-  timeout(-1);
+  timeout(kWaitMs);
   return result;
 }
 

@@ -290,7 +290,11 @@ void Terminal::Suspend() {
 // (it may have changed while velk was stopped, unnoticed), with the
 // extended key reports on; what was on it is unknown, so the next picture
 // goes out whole (its refresh also takes the terminal back from endwin).
-void Terminal::Resume() {
+void Terminal::Resume(bool suspended) {
+  // A stop velk did not ask for (SIGSTOP) left the terminal to whoever
+  // took it meanwhile: its modes are set again. After Ctrl+Z the next
+  // refresh does that, as after any endwin.
+  if (!suspended) reset_prog_mode();
   int lines = 0, columns = 0;
   KernelTerminalSize(lines, columns);
   if (lines > 0 && columns > 0 && (lines != LINES || columns != COLS)) resizeterm(lines, columns);
@@ -304,7 +308,7 @@ Input Terminal::TakeStopSignals() {
   stopRequested = 0;
   if (stop) Suspend();
   continued = 0;
-  Resume();
+  Resume(stop);
   Input in;
   in.kind = Input::Redraw;
   return in;

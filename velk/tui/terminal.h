@@ -59,7 +59,8 @@ class Terminal {
   // for it; None when none did.
   Input TakeStopSignals();
   void Suspend();
-  void Resume();
+  // suspended: velk gave the terminal back itself (Suspend) before the stop.
+  void Resume(bool suspended);
 
   bool started_ = false;
   bool ctrlPrefix_ = false;

@@ -143,7 +143,9 @@ Step DialogModel::FeedHistory(KeyPress key) {
   const Step step = history_->menu.Feed(key);
   if (step != Step::Closed) return step;
   const int chosen = history_->menu.Answer().position;
-  if (chosen >= 0) editors_[static_cast<size_t>(history_->item)].SetText(history_->entries[static_cast<size_t>(chosen)]);
+  if (chosen >= 0) {
+    editors_[static_cast<size_t>(history_->item)].SetText(history_->entries[static_cast<size_t>(chosen)]);
+  }
   history_.reset();
   return Step::Open;
 }

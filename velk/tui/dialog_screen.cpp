@@ -172,7 +172,8 @@ FieldView ScrollField(size_t length, size_t cursor, size_t width, size_t previou
 void DialogScreen::PaintEdit(Canvas& canvas, int i, int y, int x, int width) {
   const LineEditor& editor = model_.Editor(i);
   size_t& first = firstShown_[static_cast<size_t>(i)];
-  const FieldView v = ScrollField(editor.Text().size(), editor.Cursor(), static_cast<size_t>(std::max(width, 0)), first);
+  const FieldView v =
+      ScrollField(editor.Text().size(), editor.Cursor(), static_cast<size_t>(std::max(width, 0)), first);
   first = v.first;
   const Styles& st = canvas.style;
   canvas.Fill(y, x, width, st.edit);

@@ -46,18 +46,23 @@ void OnEndingSignal(int sig) {
   raise(sig);
 }
 
-void CatchEndingSignals(bool on) {
-  for (int i = 0; i < 4; ++i) {
+// Installs the handler for each of the signals, keeping what was there
+// (no SA_RESTART: a signal ends a wait for a key), or puts that back.
+template <size_t N>
+void Catch(const int (&signals)[N], struct sigaction (&previous)[N], void (*handler)(int), bool on) {
+  for (size_t i = 0; i < N; ++i) {
     if (on) {
       struct sigaction action {};
-      action.sa_handler = OnEndingSignal;
+      action.sa_handler = handler;
       sigemptyset(&action.sa_mask);
-      sigaction(kEndingSignals[i], &action, &previousHandlers[i]);
+      sigaction(signals[i], &action, &previous[i]);
     } else {
-      sigaction(kEndingSignals[i], &previousHandlers[i], nullptr);
+      sigaction(signals[i], &previous[i], nullptr);
     }
   }
 }
+
+void CatchEndingSignals(bool on) { Catch(kEndingSignals, previousHandlers, OnEndingSignal, on); }
 
 // Ctrl+Z (SIGTSTP) and the return from any stop (SIGCONT) are carried out
 // at the next key read, not in the handler: giving the terminal back and
@@ -74,18 +79,7 @@ void OnStopSignal(int sig) {
   else continued = 1;
 }
 
-void CatchStopSignals(bool on) {
-  for (int i = 0; i < 2; ++i) {
-    if (on) {
-      struct sigaction action {};
-      action.sa_handler = OnStopSignal;
-      sigemptyset(&action.sa_mask);
-      sigaction(kStopSignals[i], &action, &previousStopHandlers[i]);
-    } else {
-      sigaction(kStopSignals[i], &previousStopHandlers[i], nullptr);
-    }
-  }
-}
+void CatchStopSignals(bool on) { Catch(kStopSignals, previousStopHandlers, OnStopSignal, on); }
 
 // ncursesw draws wide characters only in a locale with a multibyte
 // character type. An unset environment (the "C" locale) is taken to be a

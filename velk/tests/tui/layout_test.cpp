@@ -84,7 +84,8 @@ TEST(TuiDialogLayout, OnlyButtonsAndCheckBoxesOfARowAreGrouped) {
 
 TEST(TuiDialogLayout, ANarrowerScreenTakesColumnsOffTheRightWithoutRunningOverTheFrame) {
   auto items = EditDialog();
-  items.push_back(Item(DialogItemText, 4, 7, 0, "A label much longer than the narrowed frame can hold, to be cut"));  // 8
+  // 8: a label longer than the narrowed frame can hold
+  items.push_back(Item(DialogItemText, 4, 7, 0, "A label much longer than the narrowed frame can hold, to be cut"));
   items.push_back(Item(DialogItemEdit, 4, 8, 20, ""));  // 9: a short field, not reaching the lost columns
   const int n = static_cast<int>(items.size());
   // At its own width (or more) nothing changes.

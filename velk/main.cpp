@@ -161,8 +161,9 @@ int Run::MakeFrontEnd() {
 #if !defined(_WIN32)
   if (columns == 0) terminal.onResize = [](int c) { WinportSetConsoleWidth(c); };
 #endif
-  front = velk::MakeTerminalFrontEnd(terminal);
-  if (!front) return Fail("standard input and output are not a terminal; give a script with --script");
+  std::string unusable;
+  front = velk::MakeTerminalFrontEnd(terminal, unusable);
+  if (!front) return Fail(unusable);
   if (columns == 0) columns = velk::TerminalColumns();
   return 0;
 #else

@@ -17,7 +17,8 @@ add_library(velk_tui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/tui/front_end.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/help_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tui/help_view.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/key_decoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tui/menu_screen.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/message_screen.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/terminal_check.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
 target_include_directories(velk_tui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_definitions(velk_tui PUBLIC VELK_HAVE_TUI=1)
 target_link_libraries(velk_tui PUBLIC velk_interaction PRIVATE ${CURSES_LIBRARIES})
@@ -48,6 +49,19 @@ if(TOLLEX_TESTS)
                        $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
       set_tests_properties(velk_tui_tmux_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
     endforeach()
+    # What velk draws, at three sizes (tests/tui/tmux_screen_test.sh).
+    foreach(size IN ITEMS 100x32 80x24 200x50)
+      foreach(case IN ITEMS repaint resize suspend wide)
+        add_test(NAME velk_tui_tmux_screen_${case}_${size}
+                 COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_screen_test.sh ${case} ${size}
+                         $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
+        set_tests_properties(velk_tui_tmux_screen_${case}_${size} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240)
+      endforeach()
+    endforeach()
+    add_test(NAME velk_tui_tmux_screen_unusable
+             COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_screen_test.sh unusable 100x32
+                     $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
+    set_tests_properties(velk_tui_tmux_screen_unusable PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
   endfunction()
   cmake_language(DEFER CALL velk_tui_register_tmux_tests)
 endif()

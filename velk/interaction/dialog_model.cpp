@@ -43,13 +43,14 @@ DialogModel::DialogModel(DialogView& view, HistoryStore* history)
     if (item.kind != DialogItemEdit) continue;
     LineEditor& editor = editors_[static_cast<size_t>(i)];
     editor = LineEditor(ItemText(item), EditCapacity);
-    editor.Scroll(static_cast<size_t>(SpanWidth(item)));
+    // A text the field cannot show whole, with the cursor after it, opens
+    // at its start: the cursor goes there, so that what the field shows
+    // first is the beginning of the text.
+    if (editor.Text().size() >= static_cast<size_t>(SpanWidth(item))) editor.Handle(Key(VkHome));
   }
 }
 
 int SpanWidth(const HostDialogItem& item) { return item.right >= item.left ? item.right - item.left + 1 : 1; }
-
-int DialogModel::FieldWidth(int item) const { return SpanWidth(Item(item)); }
 
 bool DialogModel::HasHistory(int item) const {
   const HostDialogItem& it = Item(item);
@@ -80,13 +81,12 @@ bool DialogModel::SetFocus(int item) {
 bool DialogModel::SetFocusedText(const std::string& oem) {
   if (focus_ < 0 || Item(focus_).kind != DialogItemEdit) return false;
   history_.reset();
-  LineEditor& editor = editors_[static_cast<size_t>(focus_)];
-  editor.SetText(oem);
-  editor.Scroll(static_cast<size_t>(FieldWidth(focus_)));
+  editors_[static_cast<size_t>(focus_)].SetText(oem);
   return true;
 }
 
 Step DialogModel::Feed(KeyPress key) {
+  refused_ = 0;
   if (closed_) return Step::Closed;
   if (history_) return FeedHistory(key);
   if (key.Is(VkEscape)) return Close(-1);
@@ -135,7 +135,7 @@ Step DialogModel::FeedEdit(KeyPress key) {
   }
   LineEditor& editor = editors_[static_cast<size_t>(focus_)];
   editor.Handle(key);
-  editor.Scroll(static_cast<size_t>(FieldWidth(focus_)));
+  refused_ = editor.Refused();
   return Step::Open;
 }
 
@@ -144,9 +144,7 @@ Step DialogModel::FeedHistory(KeyPress key) {
   if (step != Step::Closed) return step;
   const int chosen = history_->menu.Answer().position;
   if (chosen >= 0) {
-    LineEditor& editor = editors_[static_cast<size_t>(history_->item)];
-    editor.SetText(history_->entries[static_cast<size_t>(chosen)]);
-    editor.Scroll(static_cast<size_t>(FieldWidth(history_->item)));
+    editors_[static_cast<size_t>(history_->item)].SetText(history_->entries[static_cast<size_t>(chosen)]);
   }
   history_.reset();
   return Step::Open;

@@ -44,6 +44,8 @@ class DialogModel {
   // button chooses it, elsewhere the default button (the focused item when
   // there is none); Esc closes with -1; F1 asks for help. In an edit field
   // the editing keys of LineEditor edit it and Ctrl+Down opens its history.
+  // An edit field's cursor starts after its text when the field can show
+  // all of it with the cursor, else at the text's start.
   // With the history open its list takes the keys: Enter takes the entry
   // into the field, Esc closes the list.
   Step Feed(KeyPress key);
@@ -68,10 +70,12 @@ class DialogModel {
   std::string HelpTopic() const;
   bool Closed() const { return closed_; }
   int Result() const { return result_; }
+  // The character the last key typed that the edit field refused (the code
+  // page cannot hold it); 0 when the last key was no such character.
+  char32_t Refused() const { return refused_; }
 
  private:
   const HostDialogItem& Item(int i) const { return view_.items[i]; }
-  int FieldWidth(int item) const;
   void MoveFocus(int step);
   Step Enter();
   Step FeedFocused(KeyPress key);
@@ -89,6 +93,7 @@ class DialogModel {
   std::unique_ptr<HistoryList> history_;
   bool closed_ = false;
   int result_ = -1;
+  char32_t refused_ = 0;
 };
 
 }  // namespace velk

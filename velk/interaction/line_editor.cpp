@@ -17,7 +17,6 @@ void LineEditor::SetText(std::string text) {
   if (text.size() > maxLength_) text.resize(maxLength_);
   text_ = std::move(text);
   cursor_ = text_.size();
-  scroll_ = 0;
 }
 
 void LineEditor::Put(unsigned char byte) {
@@ -31,11 +30,13 @@ void LineEditor::Put(unsigned char byte) {
 }
 
 bool LineEditor::Handle(KeyPress key) {
+  refused_ = 0;
   if (key.ch != 0 && !(key.modifiers & (KeyModCtrl | KeyModAlt))) {
     unsigned char byte = OemByte(key.ch);
-    // A character the OEM code page lacks cannot be stored; it is dropped
+    // A character the OEM code page lacks cannot be stored; it is refused
     // rather than replaced by something the user did not type.
     if (byte >= 0x20) Put(byte);
+    else refused_ = key.ch;
     return true;
   }
   return Move(key) || Change(key);
@@ -79,25 +80,12 @@ bool LineEditor::Change(KeyPress key) {
   } else if (key.Is('Y', KeyModCtrl)) {
     text_.clear();
     cursor_ = 0;
-    scroll_ = 0;
   } else if (key.Is('K', KeyModCtrl)) {
     text_.erase(cursor_);
   } else {
     return false;
   }
   return true;
-}
-
-size_t LineEditor::Scroll(size_t width) {
-  if (width == 0) return scroll_ = cursor_;
-  // The cursor may stand one past the last character, so a field of width w
-  // shows w - 1 characters before it at most.
-  if (cursor_ < scroll_) scroll_ = cursor_;
-  if (cursor_ >= scroll_ + width) scroll_ = cursor_ - width + 1;
-  // Do not leave blank space on the right while text is hidden on the left.
-  size_t shown = text_.size() + 1 - scroll_;
-  if (shown < width && scroll_ > 0) scroll_ = text_.size() + 1 > width ? text_.size() + 1 - width : 0;
-  return scroll_;
 }
 
 void HistoryStore::Add(const std::string& name, const std::string& text) {

@@ -21,18 +21,14 @@ class LineEditor {
   // Replaces the whole text (cut to the field's length); the cursor goes after it.
   void SetText(std::string text);
   // Carries out an editing key: a typed character (in the OEM code page; a
-  // character it lacks is not stored), Left/Right (with Ctrl by words),
-  // Home, End, BackSpace, Del, Ins (insert or overwrite), Ctrl+Y (empty the
-  // field), Ctrl+K (delete to the end). False for other keys, which the
-  // dialog handles.
+  // character it lacks is refused: not stored, and reported by Refused),
+  // Left/Right (with Ctrl by words), Home, End, BackSpace, Del, Ins (insert
+  // or overwrite), Ctrl+Y (empty the field), Ctrl+K (delete to the end).
+  // False for other keys, which the dialog handles.
   bool Handle(KeyPress key);
-  // First character shown in a field of the given width, chosen so that the
-  // cursor stays inside the field; remembered between calls so the text
-  // does not jump while the cursor moves within the field. The same cursor
-  // and width give the same answer again.
-  size_t Scroll(size_t width);
-  // The first character shown, as the last Scroll chose it.
-  size_t ScrollPosition() const { return scroll_; }
+  // The character the last Handle refused because the code page cannot hold
+  // it; 0 when the last key was not such a character.
+  char32_t Refused() const { return refused_; }
 
  private:
   bool Move(KeyPress key);
@@ -41,8 +37,8 @@ class LineEditor {
   std::string text_;
   size_t maxLength_;
   size_t cursor_ = 0;
-  size_t scroll_ = 0;
   bool overwrite_ = false;
+  char32_t refused_ = 0;
 };
 
 // Earlier inputs of edit fields with a history name, most recent first.

@@ -97,9 +97,13 @@ void Canvas::Begin() {
   cursorShape_ = CursorShape::Hidden;
 }
 
-void Canvas::KeyBar(const std::vector<KeyHint>& hints) {
+void Canvas::KeyBar(const std::wstring& note, const std::vector<KeyHint>& hints) {
   int x = 0;
   Fill(LINES - 1, 0, COLS, style.keyText);
+  if (!note.empty()) {
+    Put(LINES - 1, 0, L" " + note + L" ", style.error);
+    x = static_cast<int>(note.size()) + 3;
+  }
   for (const KeyHint& hint : hints) {
     std::wstring key = hint.key, label = hint.label;
     if (x + static_cast<int>(key.size() + label.size()) + 2 > COLS) break;
@@ -110,17 +114,30 @@ void Canvas::KeyBar(const std::vector<KeyHint>& hints) {
   }
 }
 
-void Canvas::End(const std::wstring& title, const std::wstring& note, const std::vector<KeyHint>& hints) {
+void Canvas::End(const std::wstring& title, const std::wstring& titleNote, const std::wstring& keyNote,
+                 const std::vector<KeyHint>& hints) {
   Fill(0, 0, COLS, style.title);
   Put(0, 1, L"velk" + (title.empty() ? std::wstring() : L" \u2502 " + title), style.title);
-  if (!note.empty()) Put(0, COLS - static_cast<int>(note.size()) - 1, note, style.focus);
-  KeyBar(hints);
+  if (!titleNote.empty()) Put(0, COLS - static_cast<int>(titleNote.size()) - 1, titleNote, style.focus);
+  KeyBar(keyNote, hints);
   if (cursorY_ >= 0 && cursorX_ >= 0 && cursorY_ < LINES && cursorX_ < COLS) {
     curs_set(static_cast<int>(cursorShape_));
     move(cursorY_, cursorX_);
   } else {
     curs_set(0);
   }
+  refresh();
+}
+
+void Canvas::TooSmallNotice(int minColumns, int minLines) {
+  erase();
+  const std::wstring text = L"velk needs a terminal of at least " + std::to_wstring(minColumns) + L"x" +
+                            std::to_wstring(minLines) + L" (this one is " + std::to_wstring(COLS) + L"x" +
+                            std::to_wstring(LINES) + L")";
+  // Wrapped, so that even a very narrow terminal shows all of it.
+  const std::vector<std::wstring> lines = Wrap(text, COLS);
+  for (size_t i = 0; i < lines.size(); ++i) Put(static_cast<int>(i), 0, lines[i], A_NORMAL);
+  curs_set(0);
   refresh();
 }
 

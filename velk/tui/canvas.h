@@ -1,7 +1,8 @@
 // Drawing on the ncursesw screen: the colours, text clipped to the screen,
 // frames, and where the cursor stands once a picture is complete. Every
-// picture is drawn whole, from the desktop up, so the same state always
-// gives the same picture.
+// picture is drawn whole, every cell of the screen from the desktop up, so
+// the same state always gives the same picture and nothing of an earlier
+// one can stay on the screen (ncurses then sends only what changed).
 #pragma once
 
 #define NCURSES_WIDECHAR 1
@@ -41,8 +42,13 @@ class Canvas {
 
   // Starts a picture: the desktop, no cursor.
   void Begin();
-  // The title row, the key bar and the cursor, then the picture goes out.
-  void End(const std::wstring& title, const std::wstring& note, const std::vector<KeyHint>& hints);
+  // The title row (with a note at its right end, such as the waiting Ctrl
+  // prefix), the key bar (after a note at its start, when there is one) and
+  // the cursor, then the picture goes out.
+  void End(const std::wstring& title, const std::wstring& titleNote, const std::wstring& keyNote,
+           const std::vector<KeyHint>& hints);
+  // The picture of a screen too small to draw on: one line that says so.
+  void TooSmallNotice(int minColumns, int minLines);
 
   // Text at a place, clipped to maxWidth (when not negative) and the screen.
   void Put(int y, int x, const std::wstring& s, attr_t attr, int maxWidth = -1);
@@ -53,7 +59,7 @@ class Canvas {
   void SetCursor(int y, int x, CursorShape shape);
 
  private:
-  void KeyBar(const std::vector<KeyHint>& hints);
+  void KeyBar(const std::wstring& note, const std::vector<KeyHint>& hints);
   int cursorY_ = -1, cursorX_ = -1;
   CursorShape cursorShape_ = CursorShape::Hidden;
 };

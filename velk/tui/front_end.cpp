@@ -1,9 +1,10 @@
 // velk's terminal front end. Each view the plug-in shows is an interaction
 // model; this front end reads keys from the terminal, feeds them to the
 // model and paints the model's state. The picture is rebuilt whole before
-// every key from the screens open at the time (the last closed menu as a
-// backdrop, then each open screen in order), each laid out for the screen
-// size of that moment.
+// every key, after a resize and after Ctrl+L or a return from Ctrl+Z, from
+// the screens open at the time (the plug-in's last closed menu as a backdrop
+// behind what the plug-in shows after it, then each open screen in order),
+// each laid out for the screen size of that moment.
 #include <unistd.h>
 
 #include <functional>
@@ -78,8 +79,10 @@ class TerminalFrontEnd : public FrontEnd {
   void Repaint();
   KeyPress ReadKey();
   // Feeds keys to the model until it closes; F1 shows the help topic.
+  // afterKey, when given, runs after each key the model took.
   template <typename Model>
-  void Drive(Model& model, const std::function<std::string()>& topic);
+  void Drive(Model& model, const std::function<std::string()>& topic,
+             const std::function<void()>& afterKey = nullptr);
   void ShowHelp(const std::string& topic);
 
   TerminalOptions options_;
@@ -91,16 +94,21 @@ class TerminalFrontEnd : public FrontEnd {
   bool helpLoaded_ = false;
   std::string helpError_;
   HistoryStore history_;
+  std::wstring keyNote_;  // shown in the key bar until the next key
 };
 
 void TerminalFrontEnd::Repaint() {
   if (!terminal_.Started()) return;
+  if (TooSmall(canvas_.Lines(), canvas_.Columns())) {
+    canvas_.TooSmallNotice(MinColumns, MinLines);
+    return;
+  }
   canvas_.Begin();
   if (backdrop_) backdrop_(canvas_);
   for (const Screen* screen : screens_) screen->paint(canvas_);
   static const std::vector<KeyHint> none;
   const Screen* top = screens_.empty() ? nullptr : screens_.back();
-  canvas_.End(top ? top->name : std::wstring(), terminal_.CtrlPrefixArmed() ? L" Ctrl+ \u2026 " : L"",
+  canvas_.End(top ? top->name : std::wstring(), terminal_.CtrlPrefixArmed() ? L" Ctrl+ \u2026 " : L"", keyNote_,
               top ? top->hints() : none);
 }
 
@@ -108,15 +116,25 @@ KeyPress TerminalFrontEnd::ReadKey() {
   for (;;) {
     Repaint();
     Input in = terminal_.Read();
-    if (in.kind == Input::Resize && options_.onResize) options_.onResize(COLS);
-    if (in.kind == Input::Key) return in.key;
+    if ((in.kind == Input::Resize || in.kind == Input::Redraw) && options_.onResize) options_.onResize(COLS);
+    if (in.kind != Input::Key) continue;
+    keyNote_.clear();
+    // On a screen too small to show what the keys do, they do nothing.
+    if (TooSmall(canvas_.Lines(), canvas_.Columns())) {
+      beep();
+      continue;
+    }
+    return in.key;
   }
 }
 
 template <typename Model>
-void TerminalFrontEnd::Drive(Model& model, const std::function<std::string()>& topic) {
+void TerminalFrontEnd::Drive(Model& model, const std::function<std::string()>& topic,
+                             const std::function<void()>& afterKey) {
   while (!model.Closed()) {
-    if (model.Feed(ReadKey()) == Step::Help) ShowHelp(topic());
+    const Step step = model.Feed(ReadKey());
+    if (afterKey) afterKey();
+    if (step == Step::Help) ShowHelp(topic());
   }
 }
 
@@ -170,6 +188,8 @@ HostCommand TerminalFrontEnd::NextHostCommand(const std::vector<std::string>& pl
 
 MenuAnswer TerminalFrontEnd::ShowMenu(const MenuView& view) {
   Start();
+  // This menu takes the place of the one shown before.
+  backdrop_ = nullptr;
   struct Shown {
     MenuLines lines;
     MenuModel model;
@@ -186,13 +206,23 @@ MenuAnswer TerminalFrontEnd::ShowMenu(const MenuView& view) {
   return shown->model.Answer();
 }
 
+// The note for a typed character an edit field refused.
+std::wstring RefusalNote(char32_t c) {
+  return std::wstring(1, static_cast<wchar_t>(c)) + L" is not in code page 437: not typed";
+}
+
 int TerminalFrontEnd::RunDialog(DialogView& view) {
   Start();
   DialogModel model(view, &history_);
+  DialogScreen shown(model);
   const Screen screen{L"dialog", [&model] { return model.OpenHistory() ? kHistoryHints : kDialogHints; },
-                      [&model](Canvas& c) { PaintDialog(c, model); }};
+                      [&shown](Canvas& c) { shown.Paint(c); }};
   Opened opened(*this, screen);
-  Drive(model, [&model] { return model.HelpTopic(); });
+  Drive(model, [&model] { return model.HelpTopic(); }, [this, &model] {
+    if (model.Refused() == 0) return;
+    beep();
+    keyNote_ = RefusalNote(model.Refused());
+  });
   return model.Result();
 }
 
@@ -210,8 +240,16 @@ int TerminalFrontEnd::ShowMessage(const MessageView& view) {
 }  // namespace
 }  // namespace tui
 
-std::unique_ptr<FrontEnd> MakeTerminalFrontEnd(const TerminalOptions& options) {
-  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return nullptr;
+std::unique_ptr<FrontEnd> MakeTerminalFrontEnd(const TerminalOptions& options, std::string& error) {
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    error = "standard input and output are not a terminal; give a script with --script";
+    return nullptr;
+  }
+  error = tui::TerminalProblem();
+  if (!error.empty()) {
+    error += "; give a script with --script";
+    return nullptr;
+  }
   return std::make_unique<tui::TerminalFrontEnd>(options);
 }
 

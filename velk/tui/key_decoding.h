@@ -12,9 +12,10 @@
 
 namespace velk::tui {
 
-// One thing the terminal reported: a key, or a change of its size.
+// One thing the terminal reported: a key, a change of its size, or that
+// what it shows must be painted afresh (it was cleared or given away).
 struct Input {
-  enum Kind { None, Key, Resize } kind = None;
+  enum Kind { None, Key, Resize, Redraw } kind = None;
   KeyPress key;
 };
 

@@ -19,6 +19,11 @@ namespace {
 constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
 constexpr char kKeysOff[] = "\033[>4m\033[<u";
 
+// How long a wait for a key lasts before velk looks again at what signals
+// asked for. A signal normally ends the wait at once; one that arrives just
+// before the wait begins (a resize, Ctrl+Z) is seen this late at the most.
+constexpr int kWaitMs = 500;
+
 // A signal that ends velk while the screen is up (Ctrl+C, a closed
 // terminal) must still switch the extended key reports off again, or the
 // shell behind velk gets keys it does not understand. ncurses' own handler,
@@ -41,18 +46,40 @@ void OnEndingSignal(int sig) {
   raise(sig);
 }
 
-void CatchEndingSignals(bool on) {
-  for (int i = 0; i < 4; ++i) {
+// Installs the handler for each of the signals, keeping what was there
+// (no SA_RESTART: a signal ends a wait for a key), or puts that back.
+template <size_t N>
+void Catch(const int (&signals)[N], struct sigaction (&previous)[N], void (*handler)(int), bool on) {
+  for (size_t i = 0; i < N; ++i) {
     if (on) {
       struct sigaction action {};
-      action.sa_handler = OnEndingSignal;
+      action.sa_handler = handler;
       sigemptyset(&action.sa_mask);
-      sigaction(kEndingSignals[i], &action, &previousHandlers[i]);
+      sigaction(signals[i], &action, &previous[i]);
     } else {
-      sigaction(kEndingSignals[i], &previousHandlers[i], nullptr);
+      sigaction(signals[i], &previous[i], nullptr);
     }
   }
 }
+
+void CatchEndingSignals(bool on) { Catch(kEndingSignals, previousHandlers, OnEndingSignal, on); }
+
+// Ctrl+Z (SIGTSTP) and the return from any stop (SIGCONT) are carried out
+// at the next key read, not in the handler: giving the terminal back and
+// taking it again is far from what a handler may do. The handlers only note
+// the signal; installed without SA_RESTART, they also end a wait for a key,
+// so the reader sees them at once.
+volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t continued = 0;
+struct sigaction previousStopHandlers[2];
+constexpr int kStopSignals[2] = {SIGTSTP, SIGCONT};
+
+void OnStopSignal(int sig) {
+  if (sig == SIGTSTP) stopRequested = 1;
+  else continued = 1;
+}
+
+void CatchStopSignals(bool on) { Catch(kStopSignals, previousStopHandlers, OnStopSignal, on); }
 
 // ncursesw draws wide characters only in a locale with a multibyte
 // character type. An unset environment (the "C" locale) is taken to be a
@@ -71,11 +98,26 @@ void WriteControl(const char* sequence, size_t length) {
 
 }  // namespace
 
+void KernelTerminalSize(int& lines, int& columns) {
+  lines = columns = 0;
+  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
+    struct winsize ws {};
+    if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+      lines = ws.ws_row;
+      columns = ws.ws_col;
+      return;
+    }
+  }
+}
+
 void Terminal::Start(Canvas& canvas) {
   if (started_) return;
   started_ = true;
   UseUtf8Locale();
   set_escdelay(40);
+  // Before initscr, so that ncurses leaves Ctrl+Z to velk.
+  stopRequested = continued = 0;
+  CatchStopSignals(true);
   initscr();
   cbreak();
   noecho();
@@ -83,6 +125,7 @@ void Terminal::Start(Canvas& canvas) {
   intrflush(stdscr, FALSE);
   keypad(stdscr, TRUE);
   meta(stdscr, TRUE);
+  timeout(kWaitMs);
   canvas.UseColours();
   LearnExtendedKeys();
   if (const char* log = std::getenv("VELK_KEYLOG")) keyLog_ = std::fopen(log, "a");
@@ -100,6 +143,7 @@ void Terminal::Stop() {
   refresh();
   WriteControl(kKeysOff, sizeof kKeysOff - 1);
   endwin();
+  CatchStopSignals(false);
   if (keyLog_) std::fclose(keyLog_);
   keyLog_ = nullptr;
 }
@@ -198,7 +242,7 @@ Input Terminal::ReadEscape() {
       break;
     }
   }
-  timeout(-1);
+  timeout(kWaitMs);
   return result;
 }
 
@@ -216,8 +260,58 @@ Input Terminal::Finish(Input in) {
   return in;
 }
 
+// Ctrl+Z: the terminal is given back as it was (extended key reports off)
+// and velk stops; it goes on here when it is continued.
+void Terminal::Suspend() {
+  curs_set(1);
+  WriteControl(kKeysOff, sizeof kKeysOff - 1);
+  endwin();
+  struct sigaction stop {};
+  stop.sa_handler = SIG_DFL;
+  sigemptyset(&stop.sa_mask);
+  struct sigaction mine {};
+  sigaction(SIGTSTP, &stop, &mine);
+  sigset_t tstp, before;
+  sigemptyset(&tstp);
+  sigaddset(&tstp, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &tstp, &before);
+  raise(SIGTSTP);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+  sigaction(SIGTSTP, &mine, nullptr);
+}
+
+// Back from a stop: the terminal is taken again at the size it has now
+// (it may have changed while velk was stopped, unnoticed), with the
+// extended key reports on; what was on it is unknown, so the next picture
+// goes out whole (its refresh also takes the terminal back from endwin).
+void Terminal::Resume(bool suspended) {
+  // A stop velk did not ask for (SIGSTOP) left the terminal to whoever
+  // took it meanwhile: its modes are set again. After Ctrl+Z the next
+  // refresh does that, as after any endwin.
+  if (!suspended) reset_prog_mode();
+  int lines = 0, columns = 0;
+  KernelTerminalSize(lines, columns);
+  if (lines > 0 && columns > 0 && (lines != LINES || columns != COLS)) resizeterm(lines, columns);
+  WriteControl(kKeysOn, sizeof kKeysOn - 1);
+  clearok(curscr, TRUE);
+}
+
+Input Terminal::TakeStopSignals() {
+  if (!stopRequested && !continued) return Input();
+  const bool stop = stopRequested != 0;
+  stopRequested = 0;
+  if (stop) Suspend();
+  continued = 0;
+  Resume(stop);
+  Input in;
+  in.kind = Input::Redraw;
+  return in;
+}
+
 Input Terminal::Read() {
   for (;;) {
+    Input signalled = TakeStopSignals();
+    if (signalled.kind != Input::None) return signalled;
     wint_t ch = 0;
     int r = get_wch(&ch);
     if (r == ERR) continue;
@@ -234,16 +328,20 @@ Input Terminal::Read() {
       ctrlPrefix_ = !ctrlPrefix_;  // F12: the next key is taken with Ctrl
       return Input();
     }
-    return Finish(in);
+    in = Finish(in);
+    if (in.key.Is('L', KeyModCtrl)) {
+      // Ctrl+L: whatever the terminal shows now, the next picture goes out whole.
+      clearok(curscr, TRUE);
+      in.kind = Input::Redraw;
+    }
+    return in;
   }
 }
 
 int TerminalWidth() {
-  for (int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO}) {
-    struct winsize ws {};
-    if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
-  }
-  return 80;
+  int lines = 0, columns = 0;
+  KernelTerminalSize(lines, columns);
+  return columns > 0 ? columns : 80;
 }
 
 }  // namespace velk::tui

@@ -1,10 +1,11 @@
 // The terminal itself: taking it over and giving it back (ncursesw, the
-// extended key reports, the signals that end velk while the screen is up)
-// and reading what the user does, one key at a time, with velk's stand-ins
-// and the Ctrl prefix key (F12) applied.
+// extended key reports, the signals that end velk while the screen is up,
+// Ctrl+Z and the return from it) and reading what the user does, one key at
+// a time, with velk's stand-ins and the Ctrl prefix key (F12) applied.
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,23 @@
 #include "tui/key_decoding.h"
 
 namespace velk::tui {
+
+// The smallest screen velk draws on: a menu box with a line, a message box
+// with one line of text and its buttons, the title row and the key bar.
+constexpr int MinColumns = 32;
+constexpr int MinLines = 8;
+
+// Why the terminal on standard output cannot show velk's screen (its type is
+// unknown, it cannot place the cursor, it is smaller than MinColumns x
+// MinLines), as one sentence; empty when it can. Draws nothing.
+std::string TerminalProblem();
+
+// The terminal's size as the kernel knows it (standard output, input or
+// error); 0 and 0 when none of them is a terminal.
+void KernelTerminalSize(int& lines, int& columns);
+
+// Whether a screen of that size is too small to draw on.
+inline bool TooSmall(int lines, int columns) { return lines < MinLines || columns < MinColumns; }
 
 class Terminal {
  public:
@@ -23,7 +41,11 @@ class Terminal {
   void Stop();
   bool Started() const { return started_; }
 
-  // The next key or resize. F12 arms the Ctrl prefix and is not reported.
+  // The next key, resize or request to paint the screen afresh. F12 arms
+  // the Ctrl prefix and is not reported. Ctrl+L is not reported as a key:
+  // it asks for the screen to be painted afresh (Input::Redraw). So does the
+  // return from Ctrl+Z (the terminal is given back while velk is stopped)
+  // or from any other stop, with the size read again.
   Input Read();
   // Whether the next key will be taken with Ctrl.
   bool CtrlPrefixArmed() const { return ctrlPrefix_; }
@@ -33,6 +55,12 @@ class Terminal {
   Input FromCursesKey(int code) const;
   Input ReadEscape();
   Input Finish(Input in);
+  // Carries out a stop (Ctrl+Z) or the return from one, when a signal asked
+  // for it; None when none did.
+  Input TakeStopSignals();
+  void Suspend();
+  // suspended: velk gave the terminal back itself (Suspend) before the stop.
+  void Resume(bool suspended);
 
   bool started_ = false;
   bool ctrlPrefix_ = false;

@@ -39,9 +39,11 @@ struct TerminalOptions {
   std::function<void(int columns)> onResize;
 };
 
-// The terminal front end. Returns null when standard input or output is not
-// a terminal (the caller then reports that a script is needed).
-std::unique_ptr<FrontEnd> MakeTerminalFrontEnd(const TerminalOptions& options);
+// The terminal front end. Returns null, with error saying why in one
+// sentence that points to --script, when standard input or output is not a
+// terminal or the terminal cannot show velk's screen (an unknown type, no
+// cursor addressing, smaller than 32x8). Nothing is drawn before it returns.
+std::unique_ptr<FrontEnd> MakeTerminalFrontEnd(const TerminalOptions& options, std::string& error);
 
 // Width in columns of the terminal on standard output (or standard input),
 // 80 when neither is a terminal. Usable before the front end exists.

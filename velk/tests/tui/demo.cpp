@@ -155,9 +155,10 @@ void Demo::Act(int code) {
 int main(int argc, char** argv) {
   velk::TerminalOptions options;
   if (argc > 1) options.helpFile = argv[1];
-  auto front = velk::MakeTerminalFrontEnd(options);
+  std::string error;
+  auto front = velk::MakeTerminalFrontEnd(options, error);
   if (!front) {
-    std::fprintf(stderr, "velk_tui_demo: needs a terminal\n");
+    std::fprintf(stderr, "velk_tui_demo: %s\n", error.c_str());
     return 2;
   }
   Demo demo{*front};

@@ -110,7 +110,7 @@ TEST(TuiHelpFile, TheShippedHelpFileIsComplete) {
     EXPECT_NE(edit.find(field), std::wstring::npos) << "EditItem does not explain " << std::string(field, field + wcslen(field));
   }
   const std::wstring keys = text("VelkKeys");
-  for (const wchar_t* alt : {L"Alt+Up", L"Alt+Down", L"Alt+1", L"Alt+F1", L"F12"}) {
+  for (const wchar_t* alt : {L"Alt+Up", L"Alt+Down", L"Alt+1", L"Alt+F1", L"F12", L"Ctrl+L", L"Ctrl+Z"}) {
     EXPECT_NE(keys.find(alt), std::wstring::npos) << "VelkKeys does not explain " << std::string(alt, alt + wcslen(alt));
   }
 }

@@ -1,7 +1,9 @@
-// Dialog layout and focus order of the terminal front end, on items shaped
-// like the plug-in's edit dialog.
+// Dialog layout of the terminal front end, on items shaped like the
+// plug-in's edit dialog: where items stand at the dialog's own width and on
+// a narrower screen, and what an edit field shows of its text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/support/dialog_item.h"
@@ -78,6 +80,127 @@ TEST(TuiDialogLayout, OnlyButtonsAndCheckBoxesOfARowAreGrouped) {
   // A row wider than the dialog starts at its left edge.
   places = LayoutDialog(items.data(), static_cast<int>(items.size()), 8);
   EXPECT_EQ(places[1].x, 0);
+}
+
+TEST(TuiDialogLayout, ANarrowerScreenTakesColumnsOffTheRightWithoutRunningOverTheFrame) {
+  auto items = EditDialog();
+  // 8: a label longer than the narrowed frame can hold
+  items.push_back(Item(DialogItemText, 4, 7, 0, "A label much longer than the narrowed frame can hold, to be cut"));
+  items.push_back(Item(DialogItemEdit, 4, 8, 20, ""));  // 9: a short field, not reaching the lost columns
+  const int n = static_cast<int>(items.size());
+  // At its own width (or more) nothing changes.
+  auto full = LayoutDialog(items.data(), n, 76);
+  auto same = LayoutDialog(items.data(), n, 76, 90);
+  for (int i = 0; i < n; ++i) {
+    EXPECT_EQ(same[i].x, full[i].x) << i;
+    EXPECT_EQ(same[i].width, full[i].width) << i;
+  }
+  // 16 columns fewer: the frame keeps its 3-column margin (3 to 56), the
+  // wide fields end as far before it as before (at 54, room for the
+  // history mark at 55), the short field keeps its size, the long label is
+  // cut inside the frame, and the buttons are centred in 60 columns.
+  auto narrow = LayoutDialog(items.data(), n, 76, 60);
+  EXPECT_EQ(narrow[0].x, 3);
+  EXPECT_EQ(narrow[0].x + narrow[0].width - 1, 56);
+  EXPECT_EQ(narrow[2].x + narrow[2].width - 1, 54);
+  EXPECT_EQ(narrow[4].x + narrow[4].width - 1, 54);
+  EXPECT_EQ(narrow[9].width, full[9].width);
+  EXPECT_EQ(narrow[8].x + narrow[8].width - 1, 55) << "the last column inside the frame";
+  EXPECT_EQ(narrow[3].width, full[3].width) << "a label that fits is not cut";
+  EXPECT_EQ(narrow[6].x, (60 - 17) / 2);
+  EXPECT_EQ(narrow[7].x, narrow[6].x + 7);
+  // Far too narrow: every item keeps at least its first column, the frame two.
+  auto tiny = LayoutDialog(items.data(), n, 76, 6);
+  EXPECT_EQ(tiny[0].width, 2);
+  EXPECT_GE(tiny[2].width, 1);
+  EXPECT_EQ(tiny[2].x, 4);
+  EXPECT_EQ(tiny[8].width, 0) << "a label left of nothing shows nothing";
+}
+
+TEST(TuiDialogLayout, WithoutAFrameANarrowerScreenCutsAtItsEdge) {
+  std::vector<HostDialogItem> items = {Item(DialogItemEdit, 0, 0, 39, ""), Item(DialogItemText, 0, 1, 0, "0123456789")};
+  auto places = LayoutDialog(items.data(), 2, 40, 8);
+  EXPECT_EQ(places[0].x + places[0].width - 1, 7) << "it ended at the dialog's edge; so it does at the screen's";
+  EXPECT_EQ(places[1].width, 8);
+}
+
+// Checks what a field shows against the rules, for one text, cursor,
+// width and earlier first character.
+void ExpectSoundView(size_t length, size_t cursor, size_t width, size_t previous) {
+  const FieldView v = ScrollField(length, cursor, width, previous);
+  SCOPED_TRACE(testing::Message() << "length " << length << ", cursor " << cursor << ", width " << width
+                                  << ", previous " << previous);
+  const int w = static_cast<int>(width);
+  ASSERT_LE(v.first, length);
+  EXPECT_EQ(v.hiddenLeft, width >= 3 && v.first > 0);
+  EXPECT_EQ(v.hiddenRight, width >= 3 && v.first + v.shown < length);
+  EXPECT_EQ(v.textCell, v.hiddenLeft ? 1 : 0);
+  // The cursor is on the field, on a character shown or just after the
+  // last one, never on a mark.
+  EXPECT_EQ(v.cursorCell, v.textCell + static_cast<int>(cursor - v.first));
+  EXPECT_GE(cursor, v.first);
+  EXPECT_LE(v.cursorCell, w - 1 - (v.hiddenRight ? 1 : 0));
+  // The cells between the marks are used: text runs to the right mark or
+  // to its own end.
+  if (width < 3) {
+    EXPECT_EQ(v.shown, std::min(width, length - v.first)) << "no marks: as much as fits";
+  } else if (v.hiddenRight) {
+    EXPECT_EQ(v.textCell + static_cast<int>(v.shown), w - 1);
+  } else {
+    EXPECT_EQ(v.first + v.shown, length);
+  }
+  if (width >= 3 && length < width) {
+    EXPECT_EQ(v.first, 0u) << "a text that fits with its cursor is shown whole";
+  }
+  // The same state painted again shows the same.
+  const FieldView again = ScrollField(length, cursor, width, v.first);
+  EXPECT_EQ(again.first, v.first);
+}
+
+TEST(TuiEditField, EveryTextCursorAndWidthGivesASoundView) {
+  for (size_t width = 1; width <= 9; ++width) {
+    for (size_t length = 0; length <= 14; ++length) {
+      for (size_t cursor = 0; cursor <= length; ++cursor) {
+        for (size_t previous = 0; previous <= length + 1; ++previous) ExpectSoundView(length, cursor, width, previous);
+      }
+    }
+  }
+}
+
+TEST(TuiEditField, ALongTextOpensAtItsStartAndKeepsStillWhileTheCursorMovesInside) {
+  // The field opens with the cursor at the start of a 30-character text in
+  // 10 cells: 9 characters, then the mark.
+  FieldView v = ScrollField(30, 0, 10, 0);
+  EXPECT_EQ(v.first, 0u);
+  EXPECT_FALSE(v.hiddenLeft);
+  EXPECT_TRUE(v.hiddenRight);
+  EXPECT_EQ(v.shown, 9u);
+  // To the end: a mark on the left, the last 8 characters, the cursor in
+  // the last cell.
+  v = ScrollField(30, 30, 10, v.first);
+  EXPECT_EQ(v.first, 22u);
+  EXPECT_TRUE(v.hiddenLeft);
+  EXPECT_FALSE(v.hiddenRight);
+  EXPECT_EQ(v.cursorCell, 9);
+  // Moving left within what is shown moves nothing; past its start shows
+  // the character under the cursor just after the left mark.
+  EXPECT_EQ(ScrollField(30, 25, 10, 22).first, 22u);
+  EXPECT_EQ(ScrollField(30, 22, 10, 22).first, 22u);
+  v = ScrollField(30, 21, 10, 22);
+  EXPECT_EQ(v.first, 21u);
+  EXPECT_EQ(v.cursorCell, 1);
+  EXPECT_FALSE(v.hiddenRight) << "the last 9 characters fill the 9 cells after the mark";
+  v = ScrollField(30, 20, 10, 21);
+  EXPECT_EQ(v.first, 20u);
+  EXPECT_TRUE(v.hiddenRight) << "one more: the end is hidden again";
+  // In the middle of the text, text hidden on both sides.
+  v = ScrollField(30, 15, 10, 0);
+  EXPECT_TRUE(v.hiddenLeft);
+  EXPECT_TRUE(v.hiddenRight);
+  EXPECT_EQ(v.first, 8u);
+  EXPECT_EQ(v.shown, 8u);
+  // A text emptied (Ctrl+Y) shows from its start again.
+  EXPECT_EQ(ScrollField(0, 0, 10, 22).first, 0u);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The terminal's screens without a terminal: where a list box stands for a
-// screen size, and the help window's state machine.
+// The terminal's screens without a terminal: where a list box and a
+// message box stand for a screen size, and the help window's state machine.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tui/help_view.h"
 #include "tui/menu_screen.h"
+#include "tui/message_screen.h"
 
 namespace velk::tui {
 namespace {
@@ -74,6 +75,41 @@ TEST(TuiMenuLayout, TheModelIsLaidOutForTheScreenItIsPaintedOn) {
   model.SetView(g.visible, g.avail, g.textWidth);
   model.Feed(Key(VkNext));
   EXPECT_EQ(model.Cursor(), 20 + 46);
+}
+
+MessageView Question(std::vector<std::string> body) {
+  MessageView view;
+  view.lines.push_back("Tollex");
+  for (auto& line : body) view.lines.push_back(line);
+  view.buttons = {"Yes", "No", "Cancel"};
+  return view;
+}
+
+TEST(TuiMessageLayout, TheFrameIsTheBoxsEdge) {
+  // "[ Yes ] [ No ] [ Cancel ]" is 25 columns; the longest line 30: the
+  // frame and a blank on either side make 34; 2 lines, the separator, the
+  // buttons and the frame's two rows make 6.
+  const MessageLayout l = LayOutMessage(Question({"The table was changed.", std::string(30, 'a')}), 32, 100);
+  EXPECT_EQ(l.w, 34);
+  EXPECT_EQ(l.h, 6);
+  EXPECT_EQ(l.x, (100 - 34) / 2);
+  EXPECT_EQ(l.y, (32 - 6) / 2);
+  EXPECT_EQ(l.buttonsWidth, 25);
+  // Without buttons: the lines and the frame only.
+  MessageView plain = Question({"one line"});
+  plain.buttons.clear();
+  EXPECT_EQ(LayOutMessage(plain, 32, 100).h, 3);
+}
+
+TEST(TuiMessageLayout, ANarrowScreenWrapsTheBodyAndTheBoxStaysOnIt) {
+  const std::string longLine = "(Yes: write them, No: discard them, Cancel: back to the list)";
+  const MessageLayout wide = LayOutMessage(Question({longLine}), 24, 80);
+  EXPECT_EQ(wide.lines.size(), 1u);
+  const MessageLayout narrow = LayOutMessage(Question({longLine}), 24, 40);
+  EXPECT_GT(narrow.lines.size(), 1u);
+  EXPECT_LE(narrow.x + narrow.w, 40);
+  EXPECT_GE(narrow.x, 0);
+  for (const auto& line : narrow.lines) EXPECT_LE(static_cast<int>(line.size()), narrow.w - 4) << "inside the frame";
 }
 
 HelpFile Topics() {

@@ -161,16 +161,40 @@ TEST(DialogModel, EditingKeysEditTheFocusedFieldOnly) {
   EXPECT_TRUE(m.Checked(1));
 }
 
-TEST(DialogModel, AFieldScrollsToKeepItsCursorInside) {
+TEST(DialogModel, AFieldOpensWithItsCursorAfterItsTextOnlyWhenTheFieldShowsItAll) {
   Dialog d;  // item 4 is 10 columns wide (4 to 13)
-  std::memset(d.items[4].text, 'w', 30);
+  std::memset(d.items[4].text, 0, sizeof d.items[4].text);
+  std::memset(d.items[4].text, 'w', 9);
+  {
+    DialogModel m(d.view, nullptr);
+    EXPECT_EQ(m.Editor(4).Cursor(), 9u) << "9 characters and the cursor after them fit in 10 columns";
+  }
+  d.items[4].text[9] = 'w';
   DialogModel m(d.view, nullptr);
-  EXPECT_EQ(m.Editor(4).ScrollPosition(), 21u) << "the cursor starts after the text";
+  EXPECT_EQ(m.Editor(4).Cursor(), 0u) << "10 characters and the cursor do not: the field opens at the text's start";
+  // Typing goes where the cursor is; replacing the text puts it after it.
   ASSERT_TRUE(m.SetFocus(4));
-  Press(m, {"Home"});
-  EXPECT_EQ(m.Editor(4).ScrollPosition(), 0u);
+  Press(m, {"A"});
+  EXPECT_EQ(m.Editor(4).Text(), "a" + std::string(10, 'w'));
   ASSERT_TRUE(m.SetFocusedText(std::string(12, 'v')));
-  EXPECT_EQ(m.Editor(4).ScrollPosition(), 3u);
+  EXPECT_EQ(m.Editor(4).Cursor(), 12u);
+}
+
+TEST(DialogModel, ACharacterTheCodePageLacksIsRefusedAndReported) {
+  Dialog d;
+  DialogModel m(d.view, nullptr);
+  ASSERT_TRUE(m.SetFocus(4));
+  KeyPress euro;
+  euro.ch = U'\u20AC';
+  EXPECT_EQ(m.Feed(euro), Step::Open);
+  EXPECT_EQ(m.Refused(), U'\u20AC');
+  EXPECT_EQ(m.Editor(4).Text(), "Zip files");
+  Press(m, {"End"});
+  EXPECT_EQ(m.Refused(), 0u) << "only the key that was refused reports it";
+  // Typed on a button, such a character is not text that was refused.
+  ASSERT_TRUE(m.SetFocus(7));
+  m.Feed(euro);
+  EXPECT_EQ(m.Refused(), 0u);
 }
 
 TEST(DialogModel, ClosingWritesTextsAndCheckStatesBackAndKeepsTheHistoryName) {

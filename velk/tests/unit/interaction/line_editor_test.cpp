@@ -90,8 +90,13 @@ TEST(LineEditor, StoresOemBytesAndKeepsTheCapacity) {
   LineEditor ed("", 5);
   Type(ed, U"\u00E9\u2502");  // e-acute and a vertical line exist in code page 437
   EXPECT_EQ(ed.Text(), "\x82\xB3");
-  Type(ed, U"\u20AC");  // the euro sign does not: nothing is stored for it
+  EXPECT_EQ(ed.Refused(), 0u);
+  Type(ed, U"\u20AC");  // the euro sign does not: nothing is stored for it, and it is refused
   EXPECT_EQ(ed.Text(), "\x82\xB3");
+  EXPECT_EQ(ed.Refused(), U'\u20AC');
+  Type(ed, U"a");
+  EXPECT_EQ(ed.Refused(), 0u) << "the refusal is of the last key only";
+  ed.Handle(KeyInput(VkBack));
   Type(ed, U"abcdef");
   EXPECT_EQ(ed.Text(), "\x82\xB3" "abc") << "at most 5 bytes";
   LineEditor cut(std::string(600, 'x'));
@@ -111,25 +116,6 @@ TEST(LineEditor, ModifiedKeysAndConsoleGlyphsTypeNothing) {
   EXPECT_FALSE(ed.Handle(KeyInput(VkHome, KeyModShift)));
   EXPECT_FALSE(ed.Handle(KeyInput(VkBack, KeyModCtrl)));
   EXPECT_EQ(ed.Text(), "ab");
-}
-
-TEST(LineEditor, ScrollingKeepsTheCursorInTheField) {
-  LineEditor ed(std::string(30, 'a'));
-  EXPECT_EQ(ed.Scroll(10), 21u) << "cursor after the text, in the last column";
-  ed.Handle(KeyInput(VkLeft));
-  EXPECT_EQ(ed.Scroll(10), 21u) << "no jump while the cursor stays inside";
-  ed.Handle(KeyInput(VkHome));
-  EXPECT_EQ(ed.Scroll(10), 0u);
-  ed.Handle(KeyInput(VkEnd));
-  ed.Handle(KeyInput('Y', KeyModCtrl));
-  EXPECT_EQ(ed.Scroll(10), 0u);
-  LineEditor shortText("abc");
-  EXPECT_EQ(shortText.Scroll(10), 0u);
-  // A repaint asks again with the same cursor and width: the same answer.
-  LineEditor again(std::string(50, 'b'));
-  const size_t first = again.Scroll(12);
-  EXPECT_EQ(again.Scroll(12), first);
-  EXPECT_EQ(again.ScrollPosition(), first);
 }
 
 TEST(History, MostRecentFirstWithoutDuplicatesOrEmptyTexts) {

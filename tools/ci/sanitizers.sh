@@ -42,26 +42,23 @@ logdir=$native_dir/valgrind
 rm -rf "$logdir"
 mkdir -p "$logdir"
 
-if want valgrind-unit; then
-echo "sanitizers: valgrind: tollex_tests"
-if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/tollex_tests.%p.log" \
-       "$native_dir/tests/tollex_tests" --gtest_brief=1 >"$logdir/tollex_tests.out" 2>&1; then
-  tail -20 "$logdir/tollex_tests.out"
-  cat "$logdir"/tollex_tests.*.log
-  echo "sanitizers: valgrind found errors in tollex_tests (or a test failed)"
-  exit 1
-fi
-tail -3 "$logdir/tollex_tests.out"
+# valgrind_unit NAME PROGRAM: a GoogleTest program under memcheck; stops the
+# stage with its output and memcheck's reports when either finds a fault.
+valgrind_unit() {
+  echo "sanitizers: valgrind: $1"
+  if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/$1.%p.log" \
+         "$2" --gtest_brief=1 >"$logdir/$1.out" 2>&1; then
+    tail -20 "$logdir/$1.out"
+    cat "$logdir/$1".*.log
+    echo "sanitizers: valgrind found errors in $1 (or a test failed)"
+    exit 1
+  fi
+  tail -3 "$logdir/$1.out"
+}
 
-echo "sanitizers: valgrind: velk_tests"
-if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/velk_tests.%p.log" \
-       "$native_dir/velk/velk_tests" --gtest_brief=1 >"$logdir/velk_tests.out" 2>&1; then
-  tail -20 "$logdir/velk_tests.out"
-  cat "$logdir"/velk_tests.*.log
-  echo "sanitizers: valgrind found errors in velk_tests (or a test failed)"
-  exit 1
-fi
-tail -3 "$logdir/velk_tests.out"
+if want valgrind-unit; then
+valgrind_unit tollex_tests "$native_dir/tests/tollex_tests"
+valgrind_unit velk_tests "$native_dir/velk/velk_tests"
 unit_passed=$(cat "$logdir"/*_tests.out | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | awk '{n += $1} END {print n + 0}')
 echo "sanitizers: valgrind unit tests: $unit_passed passed, 0 failed"
 echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"

@@ -3,19 +3,21 @@
 # script in tools/ci/ (each can also be run on its own, in this order):
 #   deps         the packages (tools/install-deps.sh)
 #   native       native build and its CTest suite
-#   sanitizers   ASan/UBSan and valgrind runs (when tools/ci/sanitizers.sh exists)
-#   fuzz         the fuzz targets for a while (when tools/ci/fuzz.sh exists)
-#   soak         a long random velk run against a model (when tools/ci/soak.sh exists)
-#   wine-setup   binfmt_misc for 32-bit code, the Wine prefixes under build/
+#   sanitizers   ASan/UBSan and valgrind runs
+#   fuzz         the fuzz targets for a while
+#   soak         a long random velk run against a model
+#   wine-setup   Wine from a new machine's state: removes the qemu-i386 entry
+#                of binfmt_misc and deletes the prefix under the build folder,
+#                then sets both up again (TOLLEX_KEEP_WINE=1 keeps them)
 #   wine64       mingw-x64 build: unit tests and velk scenarios under 64-bit
 #                Wine; the differential check of native and Wine runs
 #   wine32       the product, 32-bit Tollex.dll and velk.exe: the DLL check,
-#                a batch of velk scenarios in one 32-bit Wine process
+#                the velk scenarios in one 32-bit Wine process
 #   reg-interop  a velk export through Wine's reg.exe and back
 #   release      dist/Tollex-VERSION.zip
 # A failing stage does not stop the later ones (except deps); the summary at
 # the end gives each stage's seconds, result and counts, and the status is
-# non-zero when any stage failed.
+# non-zero when any stage failed. Needs root (apt, binfmt_misc).
 #   TOLLEX_JOBS=N (default 2), TOLLEX_BUILD_ROOT=DIR (default build/)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -23,11 +25,7 @@ source tools/ci/common.sh
 logs=$ci_work/logs
 mkdir -p "$logs"
 
-stages=(deps native)
-for optional in sanitizers fuzz soak; do
-  [ -x "tools/ci/$optional.sh" ] && stages+=("$optional")
-done
-stages+=(wine-setup wine64 wine32 reg-interop release)
+stages=(deps native sanitizers fuzz soak wine-setup wine64 wine32 reg-interop release)
 
 summary=()
 failed=0

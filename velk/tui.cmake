@@ -5,8 +5,7 @@
 #   velk_tui          static library of velk/tui/
 #   velk_tui_tests    unit tests of the terminal-free parts (GoogleTest)
 #   velk_tui_demo     the front end on made-up screens, for trying it by hand
-#   tmux tests        velk itself in a detached tmux session (tests/tui/tmux_test.sh),
-#                     registered when the target `velk` exists
+#   tmux tests        velk itself in a detached tmux session (tests/tui/tmux_test.sh)
 set(CURSES_NEED_NCURSES TRUE)
 set(CURSES_NEED_WIDE TRUE)
 find_package(Curses REQUIRED)
@@ -40,9 +39,6 @@ if(TOLLEX_TESTS)
   # They are registered once the directory that includes this file is done,
   # so that the target velk exists by then.
   function(velk_tui_register_tmux_tests)
-    if(NOT TARGET velk OR NOT TARGET Tollex)
-      return()
-    endif()
     foreach(case IN ITEMS list edit apply keys help same)
       add_test(NAME velk_tui_tmux_${case}
                COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_test.sh ${case}

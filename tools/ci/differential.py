@@ -5,8 +5,8 @@ the same exit status natively (the portable layer) and under Wine (the real
 registry and console calls).
 
 Inputs are scenario-like directories (script, optional registry.reg and
-args): by default every velk scenario and the inputs below
-tools/ci/differential/, which put every byte value, every value type and
+args; one without its script fails): by default every velk scenario and the
+inputs below tools/ci/differential/, which put every byte value, every value type and
 over-long texts through the registry calls.
 
   differential.py --native VELK --windows VELK.EXE --emulator tools/wine-run \\
@@ -29,7 +29,7 @@ import run_scenario  # noqa: E402
 def default_inputs():
     dirs = sorted(glob.glob(os.path.join(ROOT, "velk", "tests", "scenarios", "*")))
     dirs += sorted(glob.glob(os.path.join(ROOT, "tools", "ci", "differential", "*")))
-    return [d for d in dirs if os.path.isfile(os.path.join(d, "script"))]
+    return [d for d in dirs if os.path.isdir(d)]
 
 
 def show_difference(what, a, b):
@@ -64,6 +64,10 @@ def main():
     for d in inputs:
         name = os.path.basename(d)
         work = os.path.join(os.path.abspath(args.work), name)
+        if not os.path.isfile(os.path.join(d, "script")):
+            differ += 1
+            print("%s: FAILED: no script in %s" % (name, d))
+            continue
         p1, _, reg1, tr1 = run_scenario.run_velk(native, d, os.path.join(work, "native"), [])
         p2, _, reg2, tr2 = run_scenario.run_velk(windows, d, os.path.join(work, "wine"), emulator)
         problems = []

@@ -2,23 +2,23 @@
 # Builds the libFuzzer targets (fuzz preset: clang, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs each for FUZZ_SECONDS (default 60),
 # starting from the seed corpus in fuzz/corpus/<target>. New inputs go to a
-# scratch corpus under build/fuzz/run, so the committed seeds stay as they
-# are; a crash or a failed check stops the run with the input that caused
-# it saved as build/fuzz/run/<target>/crash-*.
+# scratch corpus under build/fuzz/run ($TOLLEX_BUILD_ROOT/fuzz/run), so the
+# committed seeds stay as they are; a crash or a failed check stops the run
+# with the input that caused it saved as build/fuzz/run/<target>/crash-*.
 #
 #   FUZZ_SECONDS=600 tools/ci/fuzz.sh              # longer
 #   FUZZ_TARGETS="list_screen" tools/ci/fuzz.sh    # one target
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/common.sh"
+cd "$root"
 
 seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"regfile assoc_store list_screen"}
 started=$(date +%s)
-root=$(pwd)
 
-cmake --preset fuzz >/dev/null
+cmake --preset fuzz -B "$fuzz_dir" >/dev/null
 # shellcheck disable=SC2046
-cmake --build --preset fuzz -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
+cmake --build "$fuzz_dir" -j "$jobs" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 echo "fuzz: build $(( $(date +%s) - started )) s"
 
 max_len() {
@@ -29,17 +29,25 @@ max_len() {
   esac
 }
 
+# The targets' dictionaries of tokens.
+dictionary() {
+  case "$1" in
+    regfile) echo "$root/fuzz/regfile.dict" ;;
+  esac
+}
+
 status=0
 summary=()
 for t in $targets; do
-  run=build/fuzz/run/$t
+  run=$fuzz_dir/run/$t
   mkdir -p "$run/corpus"
   extra=()
-  [ -f "fuzz/$t.dict" ] && extra+=("-dict=$root/fuzz/$t.dict")
+  dict=$(dictionary "$t")
+  [ -z "$dict" ] || extra+=("-dict=$dict")
   log=$run/fuzz.log
   echo "fuzz: $t for $seconds s"
   set +e
-  (cd "$run" && "$root/build/fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" \
+  (cd "$run" && "$fuzz_dir/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" \
      -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 ${extra[@]+"${extra[@]}"} \
      corpus "$root/fuzz/corpus/$t") >"$log" 2>&1
   rc=$?

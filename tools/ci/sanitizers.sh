@@ -14,56 +14,51 @@
 #   SANITIZERS_PARTS="asan" tools/ci/sanitizers.sh         # one part only
 #   (parts: asan, valgrind-unit, valgrind-velk; all three by default)
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-root=$(pwd)
+source "$(dirname "$0")/common.sh"
+cd "$root"
 started=$(date +%s)
 parts=" ${SANITIZERS_PARTS:-asan valgrind-unit valgrind-velk} "
 want() { [[ "$parts" == *" $1 "* ]]; }
 
 if want asan; then
 echo "sanitizers: asan build"
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j2
+cmake --preset asan -B "$asan_dir" >/dev/null
+cmake --build "$asan_dir" -j "$jobs"
 # LeakSanitizer runs too (ASan's default on Linux); halt on every UBSan report.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --preset asan -j2
+ctest --test-dir "$asan_dir" -j "$jobs" --output-on-failure
 echo "sanitizers: asan + ubsan suite $(( $(date +%s) - started )) s"
 fi
 if ! want valgrind-unit && ! want valgrind-velk; then exit 0; fi
 
 vstart=$(date +%s)
-cmake --preset native >/dev/null
-cmake --build --preset native -j2
+cmake --preset native -B "$native_dir" >/dev/null
+cmake --build "$native_dir" -j "$jobs"
 valgrind_args=(--tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect
                --show-leak-kinds=definite,indirect --track-origins=yes --suppressions="$root/tools/ci/valgrind.supp"
                --quiet)
-logdir=build/native/valgrind
+logdir=$native_dir/valgrind
 rm -rf "$logdir"
 mkdir -p "$logdir"
 
-if want valgrind-unit; then
-echo "sanitizers: valgrind: tollex_tests"
-if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/tollex_tests.%p.log" \
-       build/native/tests/tollex_tests --gtest_brief=1 >"$logdir/tollex_tests.out" 2>&1; then
-  tail -20 "$logdir/tollex_tests.out"
-  cat "$logdir"/tollex_tests.*.log
-  echo "sanitizers: valgrind found errors in tollex_tests (or a test failed)"
-  exit 1
-fi
-tail -3 "$logdir/tollex_tests.out"
-
-if [ -x build/native/velk/velk_tests ]; then
-  echo "sanitizers: valgrind: velk_tests"
-  if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/velk_tests.%p.log" \
-         build/native/velk/velk_tests --gtest_brief=1 >"$logdir/velk_tests.out" 2>&1; then
-    tail -20 "$logdir/velk_tests.out"
-    cat "$logdir"/velk_tests.*.log
-    echo "sanitizers: valgrind found errors in velk_tests (or a test failed)"
+# valgrind_unit NAME PROGRAM: a GoogleTest program under memcheck; stops the
+# stage with its output and memcheck's reports when either finds a fault.
+valgrind_unit() {
+  echo "sanitizers: valgrind: $1"
+  if ! valgrind "${valgrind_args[@]}" --log-file="$logdir/$1.%p.log" \
+         "$2" --gtest_brief=1 >"$logdir/$1.out" 2>&1; then
+    tail -20 "$logdir/$1.out"
+    cat "$logdir/$1".*.log
+    echo "sanitizers: valgrind found errors in $1 (or a test failed)"
     exit 1
   fi
-  tail -3 "$logdir/velk_tests.out"
-fi
+  tail -3 "$logdir/$1.out"
+}
+
+if want valgrind-unit; then
+valgrind_unit tollex_tests "$native_dir/tests/tollex_tests"
+valgrind_unit velk_tests "$native_dir/velk/velk_tests"
 unit_passed=$(cat "$logdir"/*_tests.out | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | awk '{n += $1} END {print n + 0}')
 echo "sanitizers: valgrind unit tests: $unit_passed passed, 0 failed"
 echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"
@@ -75,15 +70,14 @@ if ! want valgrind-velk; then exit 0; fi
 wrapper=$logdir/velk-memcheck
 cat >"$wrapper" <<WRAP
 #!/usr/bin/env bash
-exec valgrind ${valgrind_args[*]} --log-file=$root/$logdir/velk.%p.log $root/build/native/velk/velk "\$@"
+exec valgrind ${valgrind_args[*]} --log-file=$logdir/velk.%p.log $native_dir/velk/velk "\$@"
 WRAP
 chmod +x "$wrapper"
 passed=0
 failed=0
 for dir in velk/tests/scenarios/*/; do
   name=$(basename "$dir")
-  [ -f "$dir/script" ] || continue
-  if python3 velk/tests/run_scenario.py --velk "$root/$wrapper" --work "$root/$logdir/scenarios/$name" "$dir" \
+  if python3 velk/tests/run_scenario.py --velk "$wrapper" --work "$logdir/scenarios/$name" "$dir" \
        >"$logdir/scenario.$name.out" 2>&1; then
     passed=$((passed + 1))
   else

@@ -5,10 +5,11 @@
 #
 #   SOAK_SEED=7 SOAK_OPS=50000 tools/ci/soak.sh     # another seed, longer
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/common.sh"
+cd "$root"
 started=$(date +%s)
-cmake --preset native >/dev/null
-cmake --build --preset native -j2 --target velk Tollex velk_runtime
-python3 tools/ci/soak.py --velk build/native/velk/velk --work build/native/soak \
+cmake --preset native -B "$native_dir" >/dev/null
+cmake --build "$native_dir" -j "$jobs" --target velk Tollex velk_runtime
+python3 tools/ci/soak.py --velk "$native_dir/velk/velk" --work "$native_dir/soak" \
   --seed "${SOAK_SEED:-20261208}" --entries "${SOAK_ENTRIES:-2000}" --ops "${SOAK_OPS:-10000}"
 echo "soak: total $(( $(date +%s) - started )) s"

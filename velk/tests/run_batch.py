@@ -9,8 +9,13 @@ velk runs it in the scenario's own directory, so its args file means what it
 means for run_scenario.py.
 
 A scenario whose script stops velk (it ends while the plug-in waits for
-input, or a command does not fit) ends the process and so the batch: give it
-last. Runs the batch did not reach count as failures.
+input, or a command does not fit) ends the process and so the batch. Such a
+scenario says so with a file "stops" in its directory (see run_scenario.py):
+the batch runs the others in name order, then the first of the stopping ones
+by name; the rest of those are left out (their own single runs check them).
+The batch checks the files: a run that stops velk without one, or one with
+it that runs to its end, fails. A directory without its script or expect
+file fails too. Runs the batch did not reach count as failures.
 
 With --reference VELK, every scenario also runs alone through that velk
 (natively, no emulator), and the batch's saved registry, transcript and exit
@@ -42,18 +47,23 @@ def main():
                     help="the emulator's program or one of its arguments (repeatable; ';' also separates)")
     ap.add_argument("--reference", help="a native velk to run each scenario alone with, for comparison")
     ap.add_argument("--timeout", type=int, default=1800)
-    ap.add_argument("scenarios", nargs="+")
+    ap.add_argument("scenarios", nargs="+", help="scenario directories, in any order")
     args = ap.parse_args()
     emulator = [p for value in args.emulator for p in value.split(";") if p]
     if emulator and os.path.exists(emulator[0]):
         emulator[0] = os.path.abspath(emulator[0])  # velk runs in the scenario's directory
     conv = (lambda p: "Z:" + os.path.abspath(p).replace("/", "\\")) if emulator else os.path.abspath
     work = os.path.abspath(args.work)
-    scenarios = [os.path.abspath(s) for s in args.scenarios]
-    names = [os.path.basename(s) for s in scenarios]
-    if len(set(names)) != len(names):
+    given = sorted((os.path.abspath(s) for s in args.scenarios), key=os.path.basename)
+    if len(set(map(os.path.basename, given))) != len(given):
         print("run_batch: a scenario is given twice")
         return 2
+    incomplete = [s for s in given if run_scenario.missing_files(s)]
+    complete = [s for s in given if s not in incomplete]
+    stopping = [s for s in complete if run_scenario.stops_velk(s)]
+    scenarios = [s for s in complete if s not in stopping] + stopping[:1]
+    left_out = stopping[1:]
+    names = [os.path.basename(s) for s in scenarios]
 
     if os.path.exists(work):
         shutil.rmtree(work)
@@ -93,16 +103,20 @@ def main():
     runs = {}
     current, text = None, []
     for line in stderr.split("\n"):
-        m = re.match(r"velk-batch: (begin|end) (\d+)(?: exit (-?\d+))?", line)
+        m = re.match(r"velk-batch: (begin|end) (\d+)(?: exit (-?\d+))?( stopped)?", line)
         if m and m.group(1) == "begin":
             current, text = int(m.group(2)), []
         elif m and m.group(1) == "end" and current == int(m.group(2)):
-            runs[current] = (int(m.group(3)), "\n".join(text))
+            runs[current] = (int(m.group(3)), "\n".join(text), bool(m.group(4)))
             current = None
         elif current is not None:
             text.append(line)
 
     passed, failed = 0, 0
+    for scenario in incomplete:
+        failed += 1
+        print("scenario %s: FAILED\n  FAILED no %s in %s" % (
+            os.path.basename(scenario), " or ".join(run_scenario.missing_files(scenario)), scenario))
     for i, (scenario, name) in enumerate(zip(scenarios, names), 1):
         d = os.path.join(work, name)
         failures = []
@@ -110,7 +124,11 @@ def main():
             failures.append("the batch did not finish this run (velk exit %d)" % proc.returncode)
             checks = 0
         else:
-            status, text = runs[i]
+            status, text, stopped = runs[i]
+            if stopped and scenario not in stopping:
+                failures.append("the script stopped velk, which ends a batch, but the scenario has no 'stops' file")
+            elif not stopped and scenario in stopping:
+                failures.append("the scenario has a 'stops' file but its script ran to its end")
             after = read_or_none(os.path.join(d, "registry.reg"))
             trans = read_or_none(os.path.join(d, "transcript.txt")) or b""
             checks, more = run_scenario.check(scenario, status, befores[name], after, trans, text)
@@ -135,6 +153,9 @@ def main():
         else:
             passed += 1
             print("scenario %s: %d checks passed" % (name, checks))
+    for scenario in left_out:
+        print("scenario %s: left out: it stops velk, and %s already ends the batch" % (
+            os.path.basename(scenario), names[-1]))
     if failed and proc.returncode != 0:
         print("--- velk's whole standard error (exit %d) ---\n%s" % (proc.returncode, stderr[-4000:]))
     print("batch: %d passed, %d failed (one velk process)" % (passed, failed))

@@ -7,7 +7,13 @@ A scenario is a directory with:
                 from its built-in sample table)
   args          extra velk arguments, shell-quoted, on one line (optional);
                 velk runs in the scenario directory, so relative paths name its files
-  expect        the checks, one per line (see CHECKS below)
+  expect        the checks, one per line (see CHECKS below; required)
+  stops         present when the script stops velk: it ends while the plug-in
+                waits for input, or a command does not fit what is shown.
+                velk then ends its process from inside the plug-in's call,
+                which in a batch (run_batch.py) ends the batch, so a batch
+                runs at most one such scenario, last. The file's text says
+                why; only its presence counts.
 
 velk runs twice, each time in a fresh directory below --work; the checks are
 made on the first run, and the second run must leave a byte-identical
@@ -110,6 +116,15 @@ def sz(value):
     if data.endswith(b"\0"):
         data = data[:-1]
     return data.decode("latin-1")
+
+
+def missing_files(scenario):
+    """The files every scenario must have that its directory lacks."""
+    return [f for f in ("script", "expect") if not os.path.isfile(os.path.join(scenario, f))]
+
+
+def stops_velk(scenario):
+    return os.path.exists(os.path.join(scenario, "stops"))
 
 
 def run_velk(args, scenario, workdir, emulator):
@@ -259,6 +274,10 @@ def main():
     emulator = [p for value in args.emulator for p in value.split(";") if p]
     scenario = os.path.abspath(args.scenario)
     args.velk = os.path.abspath(args.velk)
+    missing = missing_files(scenario)
+    if missing:
+        print("scenario %s: FAILED: no %s in %s" % (os.path.basename(scenario), " or ".join(missing), scenario))
+        return 1
 
     proc, before, after, trans = run_velk(args, scenario, os.path.join(args.work, "run1"), emulator)
     proc2, _, after2, trans2 = run_velk(args, scenario, os.path.join(args.work, "run2"), emulator)

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/startup.h"
+#include "host/startup_state.h"
 #include "model/text.h"
 #include "storage/registry.h"
 

@@ -6,9 +6,9 @@
 #include "host/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
+#include "ui/changed_flag.h"
 #include "ui/edit_dialog.h"
 #include "ui/menu_line_list.h"
-#include "ui/session.h"
 
 namespace {
 constexpr uint32_t Ctrl = BreakKeyWord(0, KeyModCtrl);

@@ -309,10 +309,9 @@ void FillList(FuzzedDataProvider& in, AssocList& list) {
     const uint8_t bits = in.ConsumeIntegral<uint8_t>();
     r.group = (bits & 0x7) == 0 ? 1 : 0;
     r.marked = (bits & 0x8) ? 1 : 0;
-    TextField* fields[8] = {&r.Mask, &r.Description, &r.Execute, &r.AltExec, &r.View, &r.AltView, &r.Edit, &r.AltEdit};
     const uint8_t present = in.ConsumeIntegral<uint8_t>();
-    for (int f = 0; f < 8; ++f) {
-      if (f == 0 || (present & (1u << f))) *fields[f] = fuzz::PickText(in, 260).c_str();
+    for (int f = 0; f < AssocFieldCount; ++f) {
+      if (f == 0 || (present & (1u << f))) r.*AssocFields[f].member = fuzz::PickText(in, 260).c_str();
     }
     list.Append(&r);
   }

@@ -109,7 +109,8 @@ void UpdateWidths(const AssocList& list, ScreenState& state) {
 bool FilterAccepts(const ScreenState& state, const AssocRecord& record) {
   if (!state.Filtered()) return true;
   char upper[TextFieldChars + 1];
-  const int32_t length = record.Mask.Length();
+  // The cached length, held to what a field can hold, since it sizes a copy.
+  const int32_t length = Smaller(Larger(record.Mask.Length(), 0), TextFieldChars);
   for (int32_t i = 0; i < length; ++i) {
     const char c = record.Mask.Text()[i];
     upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

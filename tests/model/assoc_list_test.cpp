@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -87,14 +88,14 @@ TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
     // Record order: each field lies after the one before it.
     const char* address = reinterpret_cast<const char*>(&(record.*field.member));
     if (previous) {
-      EXPECT_EQ(address - previous, static_cast<long>(sizeof(TextField))) << field.name;
+      EXPECT_EQ(address - previous, static_cast<std::ptrdiff_t>(sizeof(TextField))) << field.name;
     }
     previous = address;
   }
   EXPECT_EQ(&MaskField, &AssocFields[0]);
 }
 
-TEST(AssocFields, EverySortModeNamesOneFieldAndNoneOtherDoes) {
+TEST(AssocFields, SortFieldFindsTheFieldOfEveryModeAndNoneForOtherNumbers) {
   for (int32_t mode = SortMaskAsc; mode <= SortViewDesc; ++mode) {
     const AssocField* field = SortField(mode);
     ASSERT_NE(field, nullptr) << mode;

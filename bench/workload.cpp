@@ -233,10 +233,6 @@ void UseStorePaths(const char* root) {
 
 void RemoveStoreRoot(const char* root) { DeleteKeyTree(HKEY_CURRENT_USER, root); }
 
-namespace {
-const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec", "View", "AltView", "Edit", "AltEdit"};
-}
-
 BarePlan::BarePlan(const AssocList& table) : tablePath(AssocKeyPath) {
   char path[300];
   for (uint32_t i = 0; i <= table.Count(); ++i) {
@@ -245,10 +241,12 @@ BarePlan::BarePlan(const AssocList& table) : tablePath(AssocKeyPath) {
   }
   for (uint32_t i = 0; i < table.Count(); ++i) {
     const AssocRecord* r = table.At(i);
-    values.push_back(r->group ? std::string(1, static_cast<char>(GroupMarker)) + r->Mask.Text() : r->Mask.Text());
-    for (const TextField* field : {&r->Description, &r->Execute, &r->AltExec, &r->View, &r->AltView, &r->Edit,
-                                   &r->AltEdit}) {
-      values.push_back(field->Text());
+    // The stored texts in the order of the record's field table; the mask
+    // first, with the marker of a group header.
+    for (const AssocField& field : AssocFields) {
+      const char* text = (r->*field.member).Text();
+      values.push_back(&field == &MaskField && r->group ? std::string(1, static_cast<char>(GroupMarker)) + text
+                                                        : std::string(text));
     }
   }
 }
@@ -261,10 +259,10 @@ int BarePlan::Load() const {
   char buffer[261];
   const size_t records = paths.size() - 1;
   for (size_t i = 0; i < records; ++i) {
-    for (int v = 0; v < 8; ++v) {
+    for (int v = 0; v < AssocFieldCount; ++v) {
       if (RegOpenKeyA(HKEY_CURRENT_USER, paths[i].c_str(), &key) != ERROR_SUCCESS) continue;
       DWORD size = sizeof buffer;
-      if (RegQueryValueExA(key, ValueNames[v], nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
+      if (RegQueryValueExA(key, AssocFields[v].name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
           ERROR_SUCCESS) {
         ++read;
       }
@@ -316,10 +314,10 @@ bool BarePlan::Save() const {
   for (size_t i = 0; i < records; ++i) {
     if (!openOrCreate(paths[i].c_str())) return false;
     RegCloseKey(key);
-    for (int v = 0; v < 8; ++v) {
+    for (int v = 0; v < AssocFieldCount; ++v) {
       if (RegOpenKeyA(HKEY_CURRENT_USER, paths[i].c_str(), &key) != ERROR_SUCCESS) return false;
-      const std::string& text = values[i * 8 + static_cast<size_t>(v)];
-      allStored &= RegSetValueExA(key, ValueNames[v], 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+      const std::string& text = values[i * AssocFieldCount + static_cast<size_t>(v)];
+      allStored &= RegSetValueExA(key, AssocFields[v].name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
       RegCloseKey(key);
     }
@@ -330,13 +328,13 @@ bool BarePlan::Save() const {
 namespace {
 
 std::string Describe(const AssocRecord& a, const AssocRecord& b, uint32_t index) {
-  const TextField* fa[8] = {&a.Mask, &a.Description, &a.Execute, &a.AltExec, &a.View, &a.AltView, &a.Edit, &a.AltEdit};
-  const TextField* fb[8] = {&b.Mask, &b.Description, &b.Execute, &b.AltExec, &b.View, &b.AltView, &b.Edit, &b.AltEdit};
   if (a.group != b.group) return "record " + std::to_string(index) + ": group flag differs";
-  for (int f = 0; f < 8; ++f) {
-    if (std::strcmp(fa[f]->Text(), fb[f]->Text()) != 0) {
-      return "record " + std::to_string(index) + " " + ValueNames[f] + ": \"" + fa[f]->Text() + "\" vs \"" +
-             fb[f]->Text() + "\"";
+  for (const AssocField& field : AssocFields) {
+    const TextField& fa = a.*field.member;
+    const TextField& fb = b.*field.member;
+    if (std::strcmp(fa.Text(), fb.Text()) != 0) {
+      return "record " + std::to_string(index) + " " + field.name + ": \"" + fa.Text() + "\" vs \"" + fb.Text() +
+             "\"";
     }
   }
   return "";

@@ -23,7 +23,8 @@ namespace {
 const char* const Root = "Software\\Fuzz\\Host";
 const char* const AssocPath = "Software\\Fuzz\\Host\\Associations";
 const char* const SettingsPath = "Software\\Fuzz\\Host\\Plugins\\Tollex";
-const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec", "View", "AltView", "Edit", "AltEdit"};
+// The eight value names, in the order of the record's field table.
+const char* ValueName(int i) { return AssocFields[i].name; }
 const std::string Hive = "HKEY_CURRENT_USER\\";
 
 std::string PickKey(FuzzedDataProvider& in, bool table) {
@@ -43,7 +44,7 @@ std::string PickValueName(FuzzedDataProvider& in) {
   const int which = in.ConsumeIntegralInRange<int>(0, 10);
   if (which == 9) return "";
   if (which == 10) return fuzz::PickText(in, 12);
-  std::string name = ValueNames[which % 8];
+  std::string name = ValueName(which % 8);
   const uint8_t flips = in.ConsumeIntegral<uint8_t>();  // letter case does not matter to the registry
   for (size_t i = 0; i < name.size() && i < 8; ++i)
     if (flips & (1u << i)) name[i] = static_cast<char>(name[i] ^ 0x20);
@@ -155,7 +156,7 @@ std::vector<Entry> ExpectedTable(const regfile::File& exported) {
       mask.erase(0, 1);
     }
     e.fields[0] = Fitted(mask);
-    for (int i = 1; i < 8; ++i) e.fields[i] = Fitted(TrimmedText(*key, ValueNames[i]));
+    for (int i = 1; i < 8; ++i) e.fields[i] = Fitted(TrimmedText(*key, ValueName(i)));
     table.push_back(e);
   }
   return table;
@@ -188,13 +189,13 @@ void CheckStored(const std::vector<Entry>& table) {
     Check(key != nullptr, "a saved record has no key", std::to_string(n));
     Check(key->values.size() == 8, "a saved record key does not hold exactly eight values", std::to_string(n));
     for (int i = 0; i < 8; ++i) {
-      const regfile::Value* value = FindValue(*key, ValueNames[i]);
-      Check(value != nullptr, "a saved value is missing", ValueNames[i]);
+      const regfile::Value* value = FindValue(*key, ValueName(i));
+      Check(value != nullptr, "a saved value is missing", ValueName(i));
       std::string want = table[n].fields[i];
       if (i == 0 && table[n].group) want.insert(want.begin(), static_cast<char>(GroupMarker));
       std::vector<uint8_t> bytes(want.begin(), want.end());
       bytes.push_back(0);
-      Check(value->type == REG_SZ && value->data == bytes, "a saved value differs from its field", ValueNames[i]);
+      Check(value->type == REG_SZ && value->data == bytes, "a saved value differs from its field", ValueName(i));
     }
   }
 }

@@ -36,12 +36,14 @@ constexpr int MaxSteps = 160;
 constexpr int MaxDialogsPerStep = 6;
 constexpr uint32_t Selected = 0x10000;
 constexpr uint32_t Checked = 0x20000;
-const int EditItems[8] = {2, 4, 7, 9, 11, 13, 15, 17};  // Mask, Description, Execute, ... AltEdit
 
 enum : int { Ins = 0, Del = 1, F4 = 2, CtrlUp = 3, CtrlDown = 4, Space = 5, CtrlF1 = 9, CtrlF5 = 13,
              BackSpace = 17, FirstChar = 18, LastChar = 53 };
 
-int SortField(int32_t mode) {  // index into the eight fields
+// The field a sort mode orders by, as an index into the eight fields: the
+// check's own reading of the modes, kept apart from the field table that the
+// sort itself goes by.
+int SortedFieldIndex(int32_t mode) {
   switch ((mode + 1) / 2) {
     case 1: return 0;  // Mask
     case 2: return 2;  // Execute
@@ -91,7 +93,7 @@ struct Driver {
     Check(PluginSettings.SortType == expectedMode, "sort key set the wrong SortType",
           std::to_string(sortBefore) + " -> " + std::to_string(PluginSettings.SortType));
     Check(after.size() == before.size(), "a sort changed the number of records");
-    const int field = SortField(expectedMode);
+    const int field = SortedFieldIndex(expectedMode);
     const bool descending = expectedMode % 2 == 0;
     size_t i = 0;
     while (i < after.size()) {
@@ -258,7 +260,7 @@ struct Driver {
     for (int f = 0; f < 8; ++f) {
       if (!(edits & (1u << f))) continue;
       const std::string text = fuzz::PickText(in, 511);
-      std::memcpy(items[EditItems[f]].text, text.c_str(), text.size() + 1);
+      std::memcpy(items[AssocFields[f].dialogItem].text, text.c_str(), text.size() + 1);
     }
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) items[1].checkState = items[1].checkState ? 0 : 1;
     confirmPressed = true;
@@ -309,10 +311,9 @@ void FillList(FuzzedDataProvider& in, AssocList& list) {
     const uint8_t bits = in.ConsumeIntegral<uint8_t>();
     r.group = (bits & 0x7) == 0 ? 1 : 0;
     r.marked = (bits & 0x8) ? 1 : 0;
-    TextField* fields[8] = {&r.Mask, &r.Description, &r.Execute, &r.AltExec, &r.View, &r.AltView, &r.Edit, &r.AltEdit};
     const uint8_t present = in.ConsumeIntegral<uint8_t>();
-    for (int f = 0; f < 8; ++f) {
-      if (f == 0 || (present & (1u << f))) *fields[f] = fuzz::PickText(in, 260).c_str();
+    for (int f = 0; f < AssocFieldCount; ++f) {
+      if (f == 0 || (present & (1u << f))) r.*AssocFields[f].member = fuzz::PickText(in, 260).c_str();
     }
     list.Append(&r);
   }

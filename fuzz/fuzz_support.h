@@ -76,11 +76,8 @@ struct Entry {
   }
 };
 
-inline const TextField& FieldOf(const AssocRecord& r, int i) {
-  const TextField* fields[8] = {&r.Mask, &r.Description, &r.Execute, &r.AltExec,
-                                &r.View, &r.AltView,     &r.Edit,    &r.AltEdit};
-  return *fields[i];
-}
+// Field i of a record, in the order of the record's field table.
+inline const TextField& FieldOf(const AssocRecord& r, int i) { return r.*AssocFields[i].member; }
 
 inline Entry EntryOf(const AssocRecord& r) {
   Entry e;

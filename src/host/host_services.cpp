@@ -2,8 +2,7 @@
 #include "host/host_services.h"
 
 #include "host/messages.h"
-#include "host/startup.h"
-#include "ui/menu_line_list.h"
+#include "host/startup_state.h"
 
 int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
   if (!HostInfo || !HostInfo->showMessage) return -1;
@@ -18,15 +17,14 @@ int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
                                reinterpret_cast<const char* const*>(text), 1, 1);
 }
 
-int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom,
+int HostMenu(const HostMenuItem* items, int32_t count, uintptr_t title, uint32_t flags, uintptr_t bottom,
              const char* helpTopic, const uint32_t* breakKeys, int* breakCode) {
   if (!HostInfo || !HostInfo->showMenu) {
     if (breakCode) *breakCode = -1;
     return -1;
   }
   return HostInfo->showMenu(HostInfo->pluginId, -1, -1, 0, flags | MenuFlagAlways, TextOrMessage(title),
-                            TextOrMessage(bottom), helpTopic, breakKeys, breakCode, lines.Items(),
-                            lines.Count());
+                            TextOrMessage(bottom), helpTopic, breakKeys, breakCode, items, count);
 }
 
 int HostDialog(int width, int height, HostDialogItem* items, int count, const char* helpTopic) {

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "host/startup.h"
+#include "host/startup_state.h"
 
 namespace {
 

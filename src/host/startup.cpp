@@ -1,20 +1,13 @@
-// Process-wide start-up state, the host version gate, the diagnostics library
-// and the single exit-hook slot.
+// The start-up work, the host version gate, the diagnostics library and the
+// module's attach and detach work.
 #include "host/startup.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "host/exit_hook.h"
 #include "host/messages.h"
 #include "model/text.h"
 #include "storage/registry.h"
-
-HostStartupInfo* HostInfo = nullptr;
-char* SettingsKeyPath = nullptr;
-char AssocKeyPath[AssocKeyPathSize];
-char* ModuleDirectory = nullptr;
-HMODULE ModuleHandle = nullptr;
-HMODULE DiagnosticsLibrary = nullptr;
 
 namespace {
 
@@ -49,13 +42,6 @@ constexpr uint32_t MinBuild = 1282;
 // The host record copy this module allocated (HostInfo normally points at it).
 HostStartupInfo* recordCopy = nullptr;
 
-ExitRoutine exitSlot = nullptr;
-
-// The runtime's exit processing runs the slot once more after the detach
-// step; by then the slot is empty, so every routine of the chain runs once.
-void RunExitHookAtExit() { RunExitHook(); }
-const int exitRegistration = (std::atexit(&RunExitHookAtExit), 0);
-
 void FreeOwnedBuffers() {
   if (HostInfo == recordCopy) HostInfo = nullptr;
   MemFree(recordCopy);
@@ -73,18 +59,6 @@ typedef uint32_t (*DiagnosticsQueryFn)();
 
 }  // namespace
 
-ExitRoutine InstallExitHook(ExitRoutine routine) {
-  ExitRoutine previous = exitSlot;
-  exitSlot = routine;
-  return previous;
-}
-
-void RunExitHook() {
-  ExitRoutine routine = exitSlot;
-  exitSlot = nullptr;
-  if (routine) routine();
-}
-
 void FreeStartupData() {
   FreeOwnedBuffers();
   ModuleHandle = nullptr;
@@ -93,7 +67,6 @@ void FreeStartupData() {
 void FindModuleHandle() { ModuleHandle = GetModuleHandleA(ModuleName); }
 
 void ModuleAttach() {
-  (void)exitRegistration;
   FindModuleHandle();
   InstallExitHook(&FreeStartupData);
 }
@@ -172,8 +145,6 @@ void BuildAssocKeyPath() {
   CopyBounded(AssocKeyPath, root, length - AssocRootMinLength + 1);
   AppendBounded(AssocKeyPath, "Associations", AssocKeyPathSize);
 }
-
-bool AssocKeyPathUsable() { return AssocKeyPath[0] != 0; }
 
 bool CheckHostVersion() {
   bool result = false;

@@ -1,23 +1,13 @@
-// Process-wide start-up state built by SetStartupInfo, the version gate and
-// the module's single exit-hook slot.
+// The start-up work of SetStartupInfo, step by step, the version gate, and
+// the module's attach and detach work. The state it builds is declared in
+// host/startup_state.h, which lower layers include instead of this file.
 #pragma once
 
-#include <windows.h>
+#include <cstdint>
 
 #include "host/host_abi.h"
+#include "host/startup_state.h"
 
-extern HostStartupInfo* HostInfo;  // the copy of the host's record; null before start-up
-extern char* SettingsKeyPath;      // rootKeyPath + "\Tollex", 1,025 bytes
-constexpr int AssocKeyPathSize = 296;
-extern char AssocKeyPath[AssocKeyPathSize];
-extern char* ModuleDirectory;      // 262 bytes, no trailing backslash
-extern HMODULE ModuleHandle;
-
-typedef void (*ExitRoutine)();
-// Puts routine in the slot and returns the routine it replaces.
-ExitRoutine InstallExitHook(ExitRoutine routine);
-// Calls the routine in the slot, if any, and empties the slot.
-void RunExitHook();
 // The start-up clean-up: frees the record copy, the settings path and the
 // module directory, and clears the module handle.
 void FreeStartupData();
@@ -47,11 +37,3 @@ void LoadDiagnosticsLibrary(bool haveDirectory);
 // when rootKeyPath is shorter than 7 or longer than AssocRootMaxLength
 // characters (see AssocKeyPathUsable).
 void BuildAssocKeyPath();
-constexpr int32_t AssocRootMinLength = 7;
-constexpr int32_t AssocRootMaxLength = AssocKeyPathSize - 1 - 12 + AssocRootMinLength;  // 290
-// False when BuildAssocKeyPath could not build the path; nothing may then
-// read or write the association table.
-bool AssocKeyPathUsable();
-
-// The diagnostics library kept loaded, or null.
-extern HMODULE DiagnosticsLibrary;

@@ -14,15 +14,22 @@ void AssocRecord::Reset() {
 }
 
 bool AssocRecord::SameContent(const AssocRecord& other) const {
-  const TextField* const mine[] = {&Mask, &Description, &Execute, &AltExec, &View, &AltView, &Edit, &AltEdit};
-  const TextField* const theirs[] = {&other.Mask, &other.Description, &other.Execute, &other.AltExec,
-                                     &other.View, &other.AltView,     &other.Edit,    &other.AltEdit};
   if ((group != 0) != (other.group != 0)) return false;
-  for (int i = 0; i < 8; ++i) {
-    if (mine[i]->Length() != theirs[i]->Length()) return false;
-    if (std::memcmp(mine[i]->Text(), theirs[i]->Text(), static_cast<size_t>(mine[i]->Length())) != 0) return false;
+  for (const AssocField& field : AssocFields) {
+    const TextField& mine = this->*field.member;
+    const TextField& theirs = other.*field.member;
+    if (mine.Length() != theirs.Length()) return false;
+    if (std::memcmp(mine.Text(), theirs.Text(), static_cast<size_t>(mine.Length())) != 0) return false;
   }
   return true;
+}
+
+const AssocField* SortField(int32_t mode) {
+  if (mode == SortNone) return nullptr;
+  for (const AssocField& field : AssocFields) {
+    if (field.sortAscending == mode || field.sortDescending == mode) return &field;
+  }
+  return nullptr;
 }
 
 AssocList::AssocList() : TypedRecordArray<AssocRecord>(100, 100) {}
@@ -114,37 +121,27 @@ bool AssocList::MoveMarkedDown() {
 
 namespace {
 
-int32_t CompareField(const TextField& a, const TextField& b) { return CompareText(a.Text(), b.Text(), -1, 0); }
+// The field and direction of the sort under way. SortRange takes a plain
+// comparison, so they reach the comparator through these slots; one sort
+// runs at a time.
+TextField AssocRecord::*sortMember = nullptr;
+int32_t sortDirection = 1;  // 1 ascending, -1 descending
 
-const AssocRecord& Rec(const void* p) { return *static_cast<const AssocRecord*>(p); }
-
-int32_t MaskAscending(const void* a, const void* b) { return CompareField(Rec(a).Mask, Rec(b).Mask); }
-int32_t MaskDescending(const void* a, const void* b) { return -CompareField(Rec(a).Mask, Rec(b).Mask); }
-int32_t ExecuteAscending(const void* a, const void* b) { return CompareField(Rec(a).Execute, Rec(b).Execute); }
-int32_t ExecuteDescending(const void* a, const void* b) { return -CompareField(Rec(a).Execute, Rec(b).Execute); }
-int32_t DescriptionAscending(const void* a, const void* b) {
-  return CompareField(Rec(a).Description, Rec(b).Description);
+// The one comparator: the chosen field of two records in the user's locale
+// order without regard to case, negated for a descending sort.
+int32_t CompareSortField(const void* a, const void* b) {
+  const TextField& first = static_cast<const AssocRecord*>(a)->*sortMember;
+  const TextField& second = static_cast<const AssocRecord*>(b)->*sortMember;
+  return sortDirection * CompareText(first.Text(), second.Text(), -1, 0);
 }
-int32_t DescriptionDescending(const void* a, const void* b) {
-  return -CompareField(Rec(a).Description, Rec(b).Description);
-}
-int32_t EditAscending(const void* a, const void* b) { return CompareField(Rec(a).Edit, Rec(b).Edit); }
-int32_t EditDescending(const void* a, const void* b) { return -CompareField(Rec(a).Edit, Rec(b).Edit); }
-int32_t ViewAscending(const void* a, const void* b) { return CompareField(Rec(a).View, Rec(b).View); }
-int32_t ViewDescending(const void* a, const void* b) { return -CompareField(Rec(a).View, Rec(b).View); }
-
-// Indexed by SortMode; 0 sorts nothing.
-const RecordCompare ModeComparators[] = {
-    nullptr,          MaskAscending,        MaskDescending,        ExecuteAscending,
-    ExecuteDescending, DescriptionAscending, DescriptionDescending, EditAscending,
-    EditDescending,   ViewAscending,        ViewDescending,
-};
 
 }  // namespace
 
 void AssocList::SortGroups(int32_t mode) {
-  if (mode < SortMaskAsc || mode > SortViewDesc) return;
-  RecordCompare compare = ModeComparators[mode];
+  const AssocField* field = SortField(mode);
+  if (field == nullptr) return;
+  sortMember = field->member;
+  sortDirection = mode == field->sortDescending ? -1 : 1;
   int32_t count = static_cast<int32_t>(Count());
   int32_t i = 0;
   for (;;) {
@@ -152,7 +149,7 @@ void AssocList::SortGroups(int32_t mode) {
     if (i >= count) return;
     int32_t end = i;
     while (end + 1 < count && !At(static_cast<uint32_t>(end + 1))->group) ++end;
-    if (end - i >= 1) SortRange(compare, i, end);
+    if (end - i >= 1) SortRange(&CompareSortField, i, end);
     i = end + 1;
   }
 }

@@ -8,6 +8,21 @@
 #include "model/record_array.h"
 #include "model/text.h"
 
+// The sort modes; odd ascending, even descending, 0 none.
+enum SortMode : int32_t {
+  SortNone = 0,
+  SortMaskAsc = 1,
+  SortMaskDesc = 2,
+  SortExecuteAsc = 3,
+  SortExecuteDesc = 4,
+  SortDescriptionAsc = 5,
+  SortDescriptionDesc = 6,
+  SortEditAsc = 7,
+  SortEditDesc = 8,
+  SortViewAsc = 9,
+  SortViewDesc = 10,
+};
+
 struct AssocRecord {
   TextField Mask;
   TextField Description;
@@ -26,20 +41,36 @@ struct AssocRecord {
   bool SameContent(const AssocRecord& other) const;
 };
 
-// The sort modes; odd ascending, even descending, 0 none.
-enum SortMode : int32_t {
-  SortNone = 0,
-  SortMaskAsc = 1,
-  SortMaskDesc = 2,
-  SortExecuteAsc = 3,
-  SortExecuteDesc = 4,
-  SortDescriptionAsc = 5,
-  SortDescriptionDesc = 6,
-  SortEditAsc = 7,
-  SortEditDesc = 8,
-  SortViewAsc = 9,
-  SortViewDesc = 10,
+// One description of the record's eight text fields, in record order, which
+// is also the order in which the store reads and writes their values and the
+// dialog's order of their edit fields. The store, the edit dialog and the
+// sort read the fields through this table only.
+struct AssocField {
+  const char* name;                // the field's name, also its registry value name
+  TextField AssocRecord::*member;  // the record's field
+  int32_t dialogItem;              // the index of the edit dialog's item that edits it
+  int32_t sortAscending;           // the SortMode that sorts by it ascending; SortNone when none does
+  int32_t sortDescending;          // the same descending
 };
+
+constexpr int AssocFieldCount = 8;
+inline constexpr AssocField AssocFields[AssocFieldCount] = {
+    {"Mask", &AssocRecord::Mask, 2, SortMaskAsc, SortMaskDesc},
+    {"Description", &AssocRecord::Description, 4, SortDescriptionAsc, SortDescriptionDesc},
+    {"Execute", &AssocRecord::Execute, 7, SortExecuteAsc, SortExecuteDesc},
+    {"AltExec", &AssocRecord::AltExec, 9, SortNone, SortNone},
+    {"View", &AssocRecord::View, 11, SortViewAsc, SortViewDesc},
+    {"AltView", &AssocRecord::AltView, 13, SortNone, SortNone},
+    {"Edit", &AssocRecord::Edit, 15, SortEditAsc, SortEditDesc},
+    {"AltEdit", &AssocRecord::AltEdit, 17, SortNone, SortNone},
+};
+// The mask comes first: the store reads it first to tell a record from the
+// end of the table, and a group header keeps its title there.
+inline constexpr const AssocField& MaskField = AssocFields[0];
+static_assert(MaskField.member == &AssocRecord::Mask, "the mask is the first field");
+
+// The field a sort mode compares, or null for SortNone and unknown modes.
+const AssocField* SortField(int32_t mode);
 
 class AssocList : public TypedRecordArray<AssocRecord> {
  public:

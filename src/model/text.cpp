@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/startup.h"
+#include "host/exit_hook.h"
 #include "support/errors.h"
 
 namespace {

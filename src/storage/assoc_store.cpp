@@ -6,27 +6,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/startup.h"
+#include "host/startup_state.h"
 #include "model/text.h"
 #include "storage/registry.h"
 
 namespace {
 
 constexpr int32_t RecordPathSize = 261;
-
-// The eight values of a record key, in the order of the record's fields.
-const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec",
-                                   "View", "AltView",     "Edit",    "AltEdit"};
-
-TextField* Field(AssocRecord& record, int index) {
-  TextField* fields[8] = {&record.Mask, &record.Description, &record.Execute, &record.AltExec,
-                          &record.View, &record.AltView,     &record.Edit,    &record.AltEdit};
-  return fields[index];
-}
-
-const TextField& Field(const AssocRecord& record, int index) {
-  return *Field(const_cast<AssocRecord&>(record), index);
-}
 
 // The path of key TypeN. A path that would not fit is refused rather than
 // cut, since the cut path would name another key.
@@ -56,7 +42,7 @@ bool ReadAssocRecord(AssocRecord& record, int32_t n) {
   if (ComposeRecordPath(path, n)) {
     RegistryBasePath = path;
     std::vector<char> buffer;
-    char* text = ReadTrimmed(ValueNames[0], buffer);
+    char* text = ReadTrimmed(MaskField.name, buffer);
     if (text[0] != 0) {
       // Every value keeps as much of its trimmed text as a field holds, and
       // never ends in a blank the cut exposed. A group title is what follows
@@ -68,7 +54,11 @@ bool ReadAssocRecord(AssocRecord& record, int32_t n) {
         record.group = 0;
         record.Mask = CutToFit(text, TextFieldChars);
       }
-      for (int i = 1; i < 8; ++i) *Field(record, i) = CutToFit(ReadTrimmed(ValueNames[i], buffer), TextFieldChars);
+      // The other values follow in the order of the fields (the mask is the first).
+      for (const AssocField& field : AssocFields) {
+        if (&field == &MaskField) continue;
+        record.*field.member = CutToFit(ReadTrimmed(field.name, buffer), TextFieldChars);
+      }
       result = true;
     }
   }
@@ -96,8 +86,11 @@ bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
   // A value that could not be written fails the record, and so the save: a
   // missing Mask would end the next load there and lose every later entry,
   // and any other missing value would silently empty its field.
-  bool written = WriteText(nullptr, ValueNames[0], mask);
-  for (int i = 1; i < 8 && written; ++i) written = WriteText(nullptr, ValueNames[i], Field(record, i).Text());
+  bool written = true;
+  for (const AssocField& field : AssocFields) {
+    written = WriteText(nullptr, field.name, &field == &MaskField ? mask : (record.*field.member).Text());
+    if (!written) break;
+  }
   RegistryBasePath = savedBase;
   return written;
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/startup.h"
+#include "host/exit_hook.h"
 
 namespace {
 

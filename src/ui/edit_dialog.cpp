@@ -21,10 +21,10 @@ constexpr uint16_t EndOfTable = 0xFFFF;
 
 const char MaskHistoryName[] = "Masks";
 
-// Item indexes, as the host reports the closing item.
+// Item indexes, as the host reports the closing item. The items of the
+// eight fields are those of the record's field table.
 constexpr int ItemGroupCheck = 1;
-constexpr int ItemMask = 2;
-constexpr int ItemDescription = 4;
+constexpr int ItemMask = MaskField.dialogItem;
 constexpr int ItemConfirm = 19;
 constexpr int ItemCancel = 20;
 
@@ -55,6 +55,15 @@ char* TrimmedItemText(HostDialogItem& item) {
 }
 
 }  // namespace
+
+// Every field names an item of the dialog (the tests check that it is an
+// edit field, each a different one).
+static_assert([] {
+  for (const AssocField& field : AssocFields) {
+    if (field.dialogItem <= 0 || field.dialogItem >= EditDialogItemCount) return false;
+  }
+  return true;
+}(), "the field table names items of the edit dialog");
 
 const DialogItemTemplate EditDialogTemplate[EditDialogItemCount + 1] = {
     {DialogItemFrame, 3, 1, 72, 21, 0, MsgDialogTitle},
@@ -112,12 +121,9 @@ bool EditAssocDialog(AssocRecord& record) {
   items[ItemGroupCheck].checkState = record.group == 0 ? 1 : 0;
 
   // Record texts are copied as they stand: never interpreted as formats.
-  TextField* const fields[] = {&record.Mask, &record.Description, &record.Execute, &record.AltExec,
-                               &record.View, &record.AltView,     &record.Edit,    &record.AltEdit};
-  const int fieldItems[] = {ItemMask, ItemDescription, 7, 9, 11, 13, 15, 17};
-  constexpr int FieldCount = sizeof(fieldItems) / sizeof(fieldItems[0]);
-  for (int i = 0; i < FieldCount; ++i) {
-    CopyBounded(items[fieldItems[i]].text, fields[i]->Text(), static_cast<int32_t>(sizeof(items[0].text)));
+  for (const AssocField& field : AssocFields) {
+    CopyBounded(items[field.dialogItem].text, (record.*field.member).Text(),
+                static_cast<int32_t>(sizeof(items[0].text)));
   }
 
   int stretch = ConsoleBufferWidth() - ConsoleBaseWidth;
@@ -143,8 +149,8 @@ bool EditAssocDialog(AssocRecord& record) {
   record.group = items[ItemGroupCheck].checkState == 0 ? 1 : 0;
   // Each field keeps what fits of its trimmed text, never ending in a blank
   // that the cut to 260 characters exposed.
-  for (int i = 0; i < FieldCount; ++i) {
-    *fields[i] = TextField(CutToFit(TrimmedItemText(items[fieldItems[i]]), TextFieldChars));
+  for (const AssocField& field : AssocFields) {
+    record.*field.member = TextField(CutToFit(TrimmedItemText(items[field.dialogItem]), TextFieldChars));
   }
   return true;
 }

@@ -6,9 +6,9 @@
 #include "host/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
+#include "ui/changed_flag.h"
 #include "ui/edit_dialog.h"
 #include "ui/menu_line_list.h"
-#include "ui/session.h"
 
 namespace {
 constexpr uint32_t Ctrl = BreakKeyWord(0, KeyModCtrl);
@@ -54,11 +54,10 @@ const char SortIndicators[] = " mMxXdDeEvV";
 
 constexpr uint32_t MenuFlags = MenuFlagAlways | MenuFlagBit0;
 constexpr uint32_t DeleteAskFlags = MessageButtonsYesNo | MessageFlagBit0;
-const char SeparatorText[] = "\xB3";
-
-constexpr int32_t LineTextSize = static_cast<int32_t>(sizeof(HostMenuItem::text));
-// Five columns at full field length, their separators and a cut mark.
-constexpr int32_t LineScratchSize = 5 * (TextFieldChars + 1) + 8;
+constexpr char Separator = '\xB3';
+const char SeparatorText[] = {Separator, 0};
+// The characters a menu line holds; its last byte is the terminator.
+constexpr int32_t LineChars = static_cast<int32_t>(sizeof(HostMenuItem::text)) - 1;
 constexpr int32_t HeaderMaskChars = 124;
 constexpr int32_t FilterChars = TextFieldChars;
 constexpr int32_t TitleSize = 264;
@@ -109,44 +108,95 @@ void UpdateWidths(const AssocList& list, ScreenState& state) {
 
 bool FilterAccepts(const ScreenState& state, const AssocRecord& record) {
   if (!state.Filtered()) return true;
-  char upper[TextFieldChars + 2];
-  CopyBounded(upper, record.Mask.Text(), static_cast<int32_t>(sizeof(upper)));
-  for (char* c = upper; *c; ++c) {
-    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
+  char upper[TextFieldChars + 1];
+  // The cached length, held to what a field can hold, since it sizes a copy.
+  const int32_t length = Smaller(Larger(record.Mask.Length(), 0), TextFieldChars);
+  for (int32_t i = 0; i < length; ++i) {
+    const char c = record.Mask.Text()[i];
+    upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
+  upper[length] = 0;
   return std::strstr(upper, state.filter) != nullptr;
 }
 
-// Appends one command column: the separator and the text padded to the
-// width, or cut to width - 1 characters and "}" when it is longer.
-void AppendColumn(char* scratch, const TextField& field, int32_t width) {
-  const int32_t used = TextLength(scratch);
-  char* end = scratch + used;
-  const int32_t room = LineScratchSize - used;
-  if (field.Length() <= width) {
-    FormatBounded(end, room, "\xB3" "%-*s", static_cast<int>(width), field.Text());
-  } else {
-    FormatBounded(end, room, "\xB3" "%.*s}", static_cast<int>(width - 1), field.Text());
+// Composes a menu line's text in place by copying bytes and padding with
+// blanks, never past the characters a line holds; whatever goes past is
+// cut. The line was zeroed beforehand, so the text is always terminated.
+class LineComposer {
+ public:
+  explicit LineComposer(char* text) : text(text) {}
+
+  void Put(const char* source, int32_t n) {
+    if (n > LineChars - used) n = LineChars - used;
+    if (n <= 0) return;
+    std::memcpy(text + used, source, static_cast<size_t>(n));
+    used += n;
   }
+  void Put(char c) { Put(&c, 1); }
+  void Pad(int32_t n) {
+    if (n > LineChars - used) n = LineChars - used;
+    if (n <= 0) return;
+    std::memset(text + used, ' ', static_cast<size_t>(n));
+    used += n;
+  }
+  // A text left-aligned in a column of the given width: padded with blanks
+  // when shorter, whole when longer.
+  void Padded(const TextField& field, int32_t width) {
+    Put(field.Text(), field.Length());
+    Pad(width - field.Length());
+  }
+  // A command column: the separator and the text padded to the width, or cut
+  // to width - 1 characters and "}" when it is longer.
+  void Column(const TextField& field, int32_t width) {
+    Put(Separator);
+    if (field.Length() <= width) {
+      Padded(field, width);
+    } else {
+      Put(field.Text(), width - 1);
+      Put('}');
+    }
+  }
+  int32_t Length() const { return used; }
+
+ private:
+  char* text;
+  int32_t used = 0;
+};
+
+// The widths of the columns one pass shows; 0 for a command column that is
+// left out (its setting off, or no width).
+struct LineLayout {
+  int32_t description;
+  int32_t execute;
+  int32_t view;
+  int32_t edit;
+};
+
+LineLayout LayoutOf(const ScreenState& state) {
+  return {state.descriptionWidth, ColumnShown(PluginSettings.ShowEx, state.executeWidth) ? state.executeWidth : 0,
+          ColumnShown(PluginSettings.ShowView, state.viewWidth) ? state.viewWidth : 0,
+          ColumnShown(PluginSettings.ShowEdit, state.editWidth) ? state.editWidth : 0};
 }
 
-void BuildAssocLine(const AssocRecord& record, const ScreenState& state, HostMenuItem& line) {
-  char scratch[LineScratchSize];
-  FormatBounded(scratch, LineScratchSize, "%-*s", static_cast<int>(state.descriptionWidth),
-                record.Description.Text());
-  if (ColumnShown(PluginSettings.ShowEx, state.executeWidth)) AppendColumn(scratch, record.Execute, state.executeWidth);
-  if (ColumnShown(PluginSettings.ShowView, state.viewWidth)) AppendColumn(scratch, record.View, state.viewWidth);
-  if (ColumnShown(PluginSettings.ShowEdit, state.editWidth)) AppendColumn(scratch, record.Edit, state.editWidth);
-  AppendBounded(scratch, SeparatorText, LineScratchSize);
-  AppendBounded(scratch, record.Mask.Text(), LineScratchSize);
-  CopyBounded(line.text, scratch, LineTextSize);
+// An association line: the description padded to its width, the shown
+// command columns, the separator and the whole mask; the first 127
+// characters of that. Returns the length of the text.
+int32_t BuildAssocLine(const AssocRecord& record, const LineLayout& layout, HostMenuItem& line) {
+  LineComposer text(line.text);
+  text.Padded(record.Description, layout.description);
+  if (layout.execute != 0) text.Column(record.Execute, layout.execute);
+  if (layout.view != 0) text.Column(record.View, layout.view);
+  if (layout.edit != 0) text.Column(record.Edit, layout.edit);
+  text.Put(Separator);
+  text.Put(record.Mask.Text(), record.Mask.Length());
+  return text.Length();
 }
 
 // A header bar: one group character, a blank, the title, a blank, and group
 // characters up to the longest association line. The title is copied as
 // bytes, so it may hold any character.
 void DrawHeader(char* text, int32_t longest, const TextField& mask, char groupChar) {
-  for (int32_t p = 0; p < longest; ++p) text[p] = groupChar;
+  std::memset(text, static_cast<unsigned char>(groupChar), static_cast<size_t>(longest));
   text[1] = ' ';
   text[longest] = 0;
   const int32_t n = Smaller(mask.Length(), HeaderMaskChars);
@@ -154,33 +204,49 @@ void DrawHeader(char* text, int32_t longest, const TextField& mask, char groupCh
   text[2 + n] = ' ';
 }
 
-void DrawHeaders(const AssocList& list, ScreenState& state, int32_t shown) {
+// The lines of one pass: a line for every record the filter lets through,
+// with the index of its record, marks shown without a filter; the trailing
+// empty line; the header bars. Returns the number of record lines.
+int32_t BuildLines(const AssocList& list, ScreenState& state) {
+  state.lines.Clear();
+  const LineLayout layout = LayoutOf(state);
+  const bool showMarks = !state.Filtered();
+  const uint32_t total = list.Count();
+  HostMenuItem work;
+  int32_t shown = 0;
   int32_t longest = 0;
-  for (int32_t i = 0; i < shown; ++i) {
-    const HostMenuItem* line = state.lines.At(i);
-    if (!list.At(static_cast<uint32_t>(line->userData))->group) longest = Larger(longest, TextLength(line->text));
+  for (uint32_t i = 0; i < total; ++i) {
+    const AssocRecord* record = list.At(i);
+    if (!record->group && !FilterAccepts(state, *record)) continue;
+    std::memset(&work, 0, sizeof(work));
+    // A header's line stays empty until the bars are drawn.
+    const int32_t length = record->group ? 0 : BuildAssocLine(*record, layout, work);
+    if (showMarks && record->marked) work.flags |= MenuItemChecked;
+    work.userData = static_cast<int32_t>(i);
+    // Only lines actually held count, so positions always name real lines.
+    if (!state.lines.Append(work)) continue;
+    longest = Larger(longest, length);
+    ++shown;
   }
+  std::memset(&work, 0, sizeof(work));
+  state.lines.Append(work);
+
   // Without an association line longer than one character the bar would
   // hide the titles, the only text on the screen: the headers are then drawn
   // as for titles longer than the bar, the group character, a blank, the
   // title and a blank.
   longest = Larger(longest, 2);
+  const char groupChar = static_cast<char>(PluginSettings.GroupChar);
   for (int32_t i = 0; i < shown; ++i) {
     HostMenuItem* line = state.lines.At(i);
+    // An association line always holds its separator or its description,
+    // so only lines still empty can be headers: the records of the others
+    // need not be read again.
+    if (line->text[0] != 0) continue;
     const AssocRecord* record = list.At(static_cast<uint32_t>(line->userData));
-    if (record->group) DrawHeader(line->text, longest, record->Mask, static_cast<char>(PluginSettings.GroupChar));
+    if (record->group) DrawHeader(line->text, longest, record->Mask, groupChar);
   }
-}
-
-void ShowMarks(const AssocList& list, ScreenState& state, int32_t shown) {
-  for (int32_t i = 0; i < shown; ++i) {
-    HostMenuItem* line = state.lines.At(i);
-    if (list.At(static_cast<uint32_t>(line->userData))->marked) {
-      line->flags |= MenuItemChecked;
-    } else {
-      line->flags &= ~MenuItemChecked;
-    }
-  }
+  return shown;
 }
 
 // The title never outgrows its buffer: every piece is appended bounded, and
@@ -356,31 +422,13 @@ void CarryOut(AssocList& list, ScreenState& state, int breakCode, int32_t pos, i
 
 bool RunListScreen(AssocList& list) {
   ScreenState state;
-  HostMenuItem work;
   char title[TitleSize];
   int breakCode = -1;
 
   for (;;) {
-    state.lines.Clear();
     UpdateWidths(list, state);
-
-    const uint32_t total = list.Count();
-    int32_t shown = 0;
-    for (uint32_t i = 0; i < total; ++i) {
-      const AssocRecord* record = list.At(i);
-      if (!record->group && !FilterAccepts(state, *record)) continue;
-      std::memset(&work, 0, sizeof(work));
-      if (!record->group) BuildAssocLine(*record, state, work);
-      work.userData = static_cast<int32_t>(i);
-      // Only lines actually held count, so positions always name real lines.
-      if (state.lines.Append(work)) ++shown;
-    }
-    std::memset(&work, 0, sizeof(work));
-    state.lines.Append(work);
-
-    DrawHeaders(list, state, shown);
-    if (!state.Filtered()) ShowMarks(list, state, shown);
-    ComposeTitle(title, state, shown, static_cast<int32_t>(total));
+    const int32_t shown = BuildLines(list, state);
+    ComposeTitle(title, state, shown, static_cast<int32_t>(list.Count()));
     if (state.position >= 0 && state.position < shown) state.lines.At(state.position)->flags |= MenuItemSelected;
 
     int pos = HostMenu(state.lines, reinterpret_cast<uintptr_t>(title), MenuFlags, MsgListBottom, "Contents",

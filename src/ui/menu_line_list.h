@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/host_abi.h"
+#include "host/host_services.h"
 
 class MenuLineList {
  public:
@@ -27,3 +28,10 @@ class MenuLineList {
   int32_t count = 0;
   int32_t capacity = 0;
 };
+
+// Shows the lines of a MenuLineList with the host's menu (see HostMenu in
+// host/host_services.h).
+inline int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom,
+                    const char* helpTopic, const uint32_t* breakKeys, int* breakCode) {
+  return HostMenu(lines.Items(), lines.Count(), title, flags, bottom, helpTopic, breakKeys, breakCode);
+}

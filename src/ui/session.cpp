@@ -4,7 +4,7 @@
 
 #include "host/host_services.h"
 #include "host/messages.h"
-#include "host/startup.h"
+#include "host/startup_state.h"
 #include "model/assoc_list.h"
 #include "model/text.h"
 #include "storage/assoc_store.h"

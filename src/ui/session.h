@@ -1,8 +1,6 @@
 // The editing session that runs while the plug-in is open.
 #pragma once
 
-#include <cstdint>
-
-extern uint8_t ChangedFlag;
+#include "ui/changed_flag.h"
 
 void RunEditingSession();

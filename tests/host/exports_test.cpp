@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "host/exit_hook.h"
 #include "host/messages.h"
 #include "host/startup.h"
 #include "host/host_test_support.h"

@@ -10,6 +10,7 @@
 
 #include "fakes/fake_host.h"
 #include "host/host_abi.h"
+#include "host/exit_hook.h"
 #include "host/startup.h"
 
 class HostModuleTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,52 @@ TEST(AssocRecord, ResetEmptiesEverything) {
   }
   EXPECT_EQ(record.marked, 0);
   EXPECT_EQ(record.group, 0);
+}
+
+// The field table is what the store, the dialog and the sort go by, so it is
+// pinned here against the record, the stored value names, the dialog's
+// items and the sort modes as they stand on their own.
+TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
+  const struct {
+    const char* name;
+    TextField AssocRecord::*member;
+    int dialogItem, ascending, descending;
+  } expected[] = {
+      {"Mask", &AssocRecord::Mask, 2, 1, 2},         {"Description", &AssocRecord::Description, 4, 5, 6},
+      {"Execute", &AssocRecord::Execute, 7, 3, 4},   {"AltExec", &AssocRecord::AltExec, 9, 0, 0},
+      {"View", &AssocRecord::View, 11, 9, 10},       {"AltView", &AssocRecord::AltView, 13, 0, 0},
+      {"Edit", &AssocRecord::Edit, 15, 7, 8},        {"AltEdit", &AssocRecord::AltEdit, 17, 0, 0},
+  };
+  ASSERT_EQ(AssocFieldCount, 8);
+  AssocRecord record;
+  const char* previous = nullptr;
+  for (int i = 0; i < AssocFieldCount; ++i) {
+    const AssocField& field = AssocFields[i];
+    EXPECT_STREQ(field.name, expected[i].name) << i;
+    EXPECT_TRUE(field.member == expected[i].member) << field.name;
+    EXPECT_EQ(field.dialogItem, expected[i].dialogItem) << field.name;
+    EXPECT_EQ(field.sortAscending, expected[i].ascending) << field.name;
+    EXPECT_EQ(field.sortDescending, expected[i].descending) << field.name;
+    // Record order: each field lies after the one before it.
+    const char* address = reinterpret_cast<const char*>(&(record.*field.member));
+    if (previous) {
+      EXPECT_EQ(address - previous, static_cast<std::ptrdiff_t>(sizeof(TextField))) << field.name;
+    }
+    previous = address;
+  }
+  EXPECT_EQ(&MaskField, &AssocFields[0]);
+}
+
+TEST(AssocFields, SortFieldFindsTheFieldOfEveryModeAndNoneForOtherNumbers) {
+  for (int32_t mode = SortMaskAsc; mode <= SortViewDesc; ++mode) {
+    const AssocField* field = SortField(mode);
+    ASSERT_NE(field, nullptr) << mode;
+    EXPECT_EQ(mode % 2 == 1 ? field->sortAscending : field->sortDescending, mode);
+    EXPECT_EQ(field->sortDescending, field->sortAscending + 1) << "descending follows ascending";
+  }
+  EXPECT_EQ(SortField(SortMaskAsc)->member, &AssocRecord::Mask);
+  EXPECT_EQ(SortField(SortViewDesc)->member, &AssocRecord::View);
+  for (int32_t mode : {0, 11, -1, 0x7FFFFFFF}) EXPECT_EQ(SortField(mode), nullptr) << mode;
 }
 
 TEST(AssocList, StartsWithRoomFor200Records) {

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "host/startup.h"
+#include "host/exit_hook.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 
 #include "fakes/fake_host.h"
 #include "host/startup.h"
+#include "model/assoc_list.h"
 #include "storage/registry.h"
 #include "storage/settings.h"
 #include "ui/session.h"
@@ -32,10 +33,9 @@ namespace {
 const std::string Hive = "HKEY_CURRENT_USER\\";
 const std::string AssocPath = "Software\\TollexReliability\\Host\\Associations";
 const std::string SettingsPath = "Software\\TollexReliability\\Host\\Plugins\\Tollex";
-const char* const ValueNames[8] = {"Mask", "Description", "Execute", "AltExec", "View", "AltView", "Edit", "AltEdit"};
 const char* const SettingNames[5] = {"ShowEx", "ShowView", "ShowEdit", "SortType", "GroupChar"};
 
-using Row = std::vector<std::string>;  // the eight stored values, the Mask with its marker
+using Row = std::vector<std::string>;  // the eight stored values in field order, the Mask with its marker
 
 // A table as people keep one: groups, masks lists, commands with
 // placeholders, alternative commands, empty fields.
@@ -81,7 +81,9 @@ void StoreTable(const std::vector<Row>& rows) {
   file.keys.push_back({Hive + AssocPath, {}});
   for (size_t n = 0; n < rows.size(); ++n) {
     regfile::Key key{Hive + TypeKey(n), {}};
-    for (int v = 0; v < 8; ++v) key.values.push_back({ValueNames[v], REG_SZ, TextBytes(rows[n][v])});
+    for (int v = 0; v < AssocFieldCount; ++v) {
+      key.values.push_back({AssocFields[v].name, REG_SZ, TextBytes(rows[n][v])});
+    }
     file.keys.push_back(key);
   }
   regfile::Key settings{Hive + SettingsPath, {}};
@@ -124,8 +126,8 @@ std::vector<Row> StoredTable() {
       continue;
     }
     Row row;
-    for (const char* name : ValueNames) {
-      const regfile::Value* value = FindValue(key, name);
+    for (const AssocField& field : AssocFields) {
+      const regfile::Value* value = FindValue(key, field.name);
       const bool good = value && value->type == REG_SZ && !value->data.empty() && value->data.back() == 0;
       row.push_back(good ? std::string(value->data.begin(), value->data.end() - 1) : "<bad>");
     }
@@ -150,8 +152,17 @@ std::vector<std::string> LineTexts(const FakeHost::MenuCall& call) {
   return texts;
 }
 
-// Dialog item indexes of the edit dialog's fields.
-enum : int { ItemDescription = 4, ItemView = 11, ItemConfirm = 19 };
+// The edit dialog's item of a field, as the record's field table gives it.
+int DialogItemOf(TextField AssocRecord::*member) {
+  for (const AssocField& field : AssocFields) {
+    if (field.member == member) return field.dialogItem;
+  }
+  ADD_FAILURE() << "the field table lacks a field";
+  return -1;
+}
+const int ItemDescription = DialogItemOf(&AssocRecord::Description);
+const int ItemView = DialogItemOf(&AssocRecord::View);
+enum : int { ItemConfirm = 19 };
 // Break codes of the list screen.
 enum : int { BreakF4 = 2, BreakCtrlDown = 4, BreakCtrl1 = 14 };
 

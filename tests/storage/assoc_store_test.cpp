@@ -14,8 +14,6 @@
 
 namespace {
 
-const char* const kNames[8] = {"Mask", "Description", "Execute", "AltExec", "View", "AltView", "Edit", "AltEdit"};
-
 AssocRecord Record(const char* mask, const char* description, int group = 0, const char* execute = "") {
   AssocRecord record;
   record.Reset();
@@ -157,7 +155,8 @@ TEST_F(AssocStore, SaveReplacesTheWholeTableInListOrder) {
     std::vector<std::string> names = regtest::ValueNames(TypeKey(n));
     EXPECT_EQ(names.size(), 8u) << n;
     EXPECT_TRUE(regtest::Subkeys(TypeKey(n)).empty()) << n;
-    for (const char* name : kNames) {
+    for (const AssocField& field : AssocFields) {
+      const char* name = field.name;
       regtest::RawValue value = regtest::GetRaw(TypeKey(n), name);
       EXPECT_TRUE(value.found) << n << " " << name;
       EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << n << " " << name;
@@ -331,7 +330,7 @@ TEST_F(AssocStore, EveryFailureOfASave) {
       EXPECT_EQ(calls, n);
       const int record = n < 15 ? 0 : 1;
       const int failed = n - (record == 0 ? 7 : 16);
-      EXPECT_EQ(Stored(record, kNames[failed]), "<missing>") << kNames[failed];
+      EXPECT_EQ(Stored(record, AssocFields[failed].name), "<missing>") << AssocFields[failed].name;
       EXPECT_EQ(regtest::ValueNames(TypeKey(record)).size(), static_cast<size_t>(failed));
       EXPECT_EQ(regtest::Exists(TypeKey(1)), record == 1);
     } else {

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-#include "host/startup.h"
+#include "host/exit_hook.h"
 #include "model/text.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ui/ui_test_support.h"
 
@@ -59,6 +60,27 @@ TEST(DialogTemplate, ExpandsEveryRowWithItsBitsFlagsAndTexts) {
   EXPECT_STREQ(items[20].text, "M14");
   EXPECT_EQ(items[19].flags, DialogButtonRowFlag);
   EXPECT_EQ(items[20].top, 20);
+}
+
+// The field table's dialog items are the template's eight edit fields, each
+// field on its own item under its own label: the check box for the mask,
+// messages 6 to 12 for the others in record order.
+TEST(DialogTemplate, EachFieldOfTheTableHasItsOwnEditFieldUnderItsLabel) {
+  FakeHost host;
+  host.Install();
+  HostDialogItem items[EditDialogItemCount];
+  ExpandDialogTemplate(EditDialogTemplate, items);
+  std::vector<int> editItems;
+  for (int i = 0; i < EditDialogItemCount; ++i) {
+    if (items[i].kind == DialogItemEdit) editItems.push_back(i);
+  }
+  std::vector<int> fieldItems;
+  for (const AssocField& field : AssocFields) fieldItems.push_back(field.dialogItem);
+  EXPECT_EQ(fieldItems, editItems) << "one field per edit item, in the template's order";
+  EXPECT_EQ(items[AssocFields[0].dialogItem - 1].kind, DialogItemCheckBox);
+  for (int f = 1; f < AssocFieldCount; ++f) {
+    EXPECT_EQ(items[AssocFields[f].dialogItem - 1].text, "M" + std::to_string(5 + f)) << AssocFields[f].name;
+  }
 }
 
 TEST(DialogTemplate, OptionBitsOfAnyRow) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -196,6 +197,55 @@ TEST_F(ListScreenTest, LinesAreCutTo127Characters) {
   Fill(list, {Assoc("*.z", description)});
   EXPECT_FALSE(RunListScreen(list));
   EXPECT_EQ(Lines(0)[0], description.substr(0, 127));
+}
+
+// The whole line is description, command columns, separator and mask; what
+// the host gets is its first 127 characters, wherever the cut falls (in the
+// mask, on a separator, on the "}" of a cut command, in a column's padding),
+// with zeros after them to the end of the line's text. Any byte but zero
+// passes as it is.
+TEST_F(ListScreenTest, LinesAreTheirFirst127CharactersWhereverTheCutFalls) {
+  PluginSettings.ShowEx = 1;
+  PluginSettings.ShowView = 1;
+  PluginSettings.ExLen = 30;
+  PluginSettings.ViewLen = 30;
+  const std::string wide(30, 'w');  // beside each case: execute and view widths of 30
+  const std::string odd = "%s%n\xFF\xB3\x01 ";
+  struct Case {
+    std::string description, execute, view, mask;
+  };
+  const std::vector<Case> cases = {
+      {std::string(60, 'a'), "x", "v", "*.aaaaaaaaaa"},            // 60 + 31 + 31 + 1 = 123: in the mask
+      {std::string(64, 'b'), "x", "v", "*.b"},                     // the mask's separator is the last
+      {std::string(96, 'c'), std::string(40, 'x'), "v", "*.c"},    // the "}" of the cut execute is the last
+      {std::string(95, 'd'), "x", "v", "*.d"},                     // the view's separator is the last
+      {std::string(100, 'e'), "x", "v", "*.e"},                    // in the execute's padding
+      {std::string(80, 'f'), "x", std::string(45, 'y'), "*.f"},    // in the cut view's text
+      {std::string(20, 'g') + odd, odd, odd + std::string(40, 'o'), odd + "*.g"},  // whole
+      {"", "", "", ""},                                            // whole: padding and separators only
+  };
+  auto padded = [](const std::string& text, size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+  };
+  auto column = [&](const std::string& text) {
+    return Bar + (text.size() <= 30 ? padded(text, 30) : text.substr(0, 29) + "}");
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    AssocList one;
+    Fill(one, {MakeRecord({"*.w", "", wide, wide, "", false, false}),
+               MakeRecord({c.mask, c.description, c.execute, c.view, "", false, false})});
+    EXPECT_FALSE(RunListScreen(one));
+    const std::string whole = padded(c.description, c.description.size()) + column(c.execute) + column(c.view) +
+                              Bar + c.mask;
+    const std::string expected = whole.substr(0, 127);
+    const HostMenuItem& line = host.menuCalls.back().items.at(1);
+    EXPECT_EQ(std::string(line.text), expected) << "case " << i;
+    EXPECT_EQ(whole.size() > 127, i < 6) << "case " << i << " is cut";
+    for (size_t b = expected.size(); b < sizeof(line.text); ++b) {
+      ASSERT_EQ(line.text[b], 0) << "case " << i << ", byte " << b;
+    }
+  }
 }
 
 TEST_F(ListScreenTest, GroupHeadersAreBarsUpToTheLongestLine) {

@@ -18,7 +18,6 @@ const std::string Bar = "\xB3";
 const std::string TestRoot = "Software\\TollexUiTest";
 const std::string AssocPath = TestRoot + "\\Host\\Associations";
 const std::string SettingsPath = TestRoot + "\\Plugins\\Tollex";
-const char* const ValueNames[] = {"Mask", "Description", "Execute", "AltExec", "View", "AltView", "Edit", "AltEdit"};
 
 enum : int { F4 = 2, Space = 5, Ins = 0, CtrlF5 = 13, Ctrl1 = 14 };
 
@@ -115,7 +114,7 @@ class SessionTest : public ScreenTest {
   void StoreTable(const std::vector<std::vector<std::string>>& rows) {
     CreateKey(AssocPath);
     for (size_t n = 0; n < rows.size(); ++n) {
-      for (size_t v = 0; v < rows[n].size(); ++v) SetText(TypeKey(static_cast<int>(n)), ValueNames[v], rows[n][v]);
+      for (size_t v = 0; v < rows[n].size(); ++v) SetText(TypeKey(static_cast<int>(n)), AssocFields[v].name, rows[n][v]);
     }
   }
   std::vector<FakeHost::MessageCall> AskCalls() const {
@@ -296,7 +295,9 @@ TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   EXPECT_EQ(host.menuCalls.size(), 3u);
   EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.a", "\x10Group", "*.c"}));
   for (size_t n = 0; n < rows.size(); ++n) {
-    for (int v = 0; v < 8; ++v) EXPECT_EQ(GetText(TypeKey(static_cast<int>(n)), ValueNames[v]), rows[n][v]);
+    for (int v = 0; v < AssocFieldCount; ++v) {
+      EXPECT_EQ(GetText(TypeKey(static_cast<int>(n)), AssocFields[v].name), rows[n][v]);
+    }
   }
   EXPECT_FALSE(KeyPresent(SettingsPath));
 }

@@ -20,7 +20,7 @@ add_library(velk_tui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/tui/terminal.cpp ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
 target_include_directories(velk_tui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_definitions(velk_tui PUBLIC VELK_HAVE_TUI=1)
-target_link_libraries(velk_tui PUBLIC velk_interaction PRIVATE ${CURSES_LIBRARIES})
+target_link_libraries(velk_tui PUBLIC velk_interaction velk_shutdown PRIVATE ${CURSES_LIBRARIES})
 
 add_executable(velk_tui_demo ${CMAKE_CURRENT_LIST_DIR}/tests/tui/demo.cpp)
 target_link_libraries(velk_tui_demo PRIVATE velk_tui)

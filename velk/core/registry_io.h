@@ -32,11 +32,9 @@ bool ExportBranch(regfile::File& file, std::string& error);
 // velk\registry.reg in %APPDATA%.
 std::string DefaultRegistryPath();
 
-// Loads path into the registry, or the sample table when path does not
+// Loads path into the registry (core/registry_file.h keeps the file), or the sample table when path does not
 // exist (sampleUsed is then true). False with error for a file that cannot
 // be read or parsed, or that holds keys outside the branch.
 bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
-// Exports the branch and writes it to path atomically (directories made).
-bool SaveRegistry(const std::string& path, std::string& error);
 
 }  // namespace velk

@@ -1,7 +1,6 @@
 #include "tui/terminal.h"
 
 #include <langinfo.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -9,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "core/shutdown.h"
 
 namespace velk::tui {
 namespace {
@@ -19,40 +20,9 @@ namespace {
 constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
 constexpr char kKeysOff[] = "\033[>4m\033[<u";
 
-// A signal that ends velk while the screen is up (Ctrl+C, a closed
-// terminal) must still switch the extended key reports off again, or the
-// shell behind velk gets keys it does not understand. ncurses' own handler,
-// when it installed one, then restores the terminal.
-struct sigaction previousHandlers[4];
-constexpr int kEndingSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void OnEndingSignal(int sig) {
-  ssize_t ignored = write(STDOUT_FILENO, kKeysOff, sizeof kKeysOff - 1);
-  (void)ignored;
-  for (int i = 0; i < 4; ++i) {
-    if (kEndingSignals[i] != sig) continue;
-    sigaction(sig, &previousHandlers[i], nullptr);
-    if (previousHandlers[i].sa_handler != SIG_DFL && previousHandlers[i].sa_handler != SIG_IGN &&
-        !(previousHandlers[i].sa_flags & SA_SIGINFO)) {
-      previousHandlers[i].sa_handler(sig);
-      return;
-    }
-  }
-  raise(sig);
-}
-
-void CatchEndingSignals(bool on) {
-  for (int i = 0; i < 4; ++i) {
-    if (on) {
-      struct sigaction action {};
-      action.sa_handler = OnEndingSignal;
-      sigemptyset(&action.sa_mask);
-      sigaction(kEndingSignals[i], &action, &previousHandlers[i]);
-    } else {
-      sigaction(kEndingSignals[i], &previousHandlers[i], nullptr);
-    }
-  }
-}
+// How long a wait for a key lasts before velk looks whether a termination
+// signal came (a signal that arrives while it waits restarts the wait).
+constexpr int kSignalPollMs = 100;
 
 // ncursesw draws wide characters only in a locale with a multibyte
 // character type. An unset environment (the "C" locale) is taken to be a
@@ -88,13 +58,15 @@ void Terminal::Start(Canvas& canvas) {
   if (const char* log = std::getenv("VELK_KEYLOG")) keyLog_ = std::fopen(log, "a");
   refresh();
   WriteControl(kKeysOn, sizeof kKeysOn - 1);
-  CatchEndingSignals(true);
+  // A termination signal gives the terminal back through this, at the next
+  // wait for a key.
+  SetTerminalRestore([this] { Stop(); });
 }
 
 void Terminal::Stop() {
   if (!started_) return;
   started_ = false;
-  CatchEndingSignals(false);
+  SetTerminalRestore(nullptr);
   curs_set(1);
   erase();
   refresh();
@@ -218,6 +190,8 @@ Input Terminal::Finish(Input in) {
 
 Input Terminal::Read() {
   for (;;) {
+    StopIfTerminated();
+    timeout(kSignalPollMs);
     wint_t ch = 0;
     int r = get_wch(&ch);
     if (r == ERR) continue;

@@ -48,6 +48,13 @@ if(TOLLEX_TESTS)
                        $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
       set_tests_properties(velk_tui_tmux_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
     endforeach()
+    # The registry file and velk's ways of ending, at three terminal sizes.
+    foreach(case IN ITEMS signals hangup refused permissions save_fails)
+      add_test(NAME velk_tui_tmux_data_${case}
+               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_data_test.sh ${case}
+                       $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
+      set_tests_properties(velk_tui_tmux_data_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+    endforeach()
   endfunction()
   cmake_language(DEFER CALL velk_tui_register_tmux_tests)
 endif()

@@ -55,6 +55,10 @@ void CatchTerminationSignals() {
 
 int TerminationSignal() { return noted; }
 
+void NoteTermination(int signal) {
+  if (noted == 0) noted = signal;
+}
+
 int TerminationStatus(int signal) { return 128 + signal; }
 
 void SetTerminalRestore(std::function<void()> restore) { Restore() = std::move(restore); }

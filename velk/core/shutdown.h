@@ -21,6 +21,10 @@ void CatchTerminationSignals();
 // when none.
 int TerminationSignal();
 
+// Notes a termination as its signal would (for a terminal that went away
+// without the hangup signal reaching velk). The first one counts.
+void NoteTermination(int signal);
+
 // The conventional exit status of a process ended by a signal: 128 + number.
 int TerminationStatus(int signal);
 

@@ -1,6 +1,8 @@
 #include "tui/terminal.h"
 
 #include <langinfo.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -23,6 +25,13 @@ constexpr char kKeysOff[] = "\033[>4m\033[<u";
 // How long a wait for a key lasts before velk looks whether a termination
 // signal came (a signal that arrives while it waits restarts the wait).
 constexpr int kSignalPollMs = 100;
+
+bool InputHungUp() {
+  struct pollfd input {};
+  input.fd = STDIN_FILENO;
+  input.events = POLLIN;
+  return poll(&input, 1, 0) == 1 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
 
 // ncursesw draws wide characters only in a locale with a multibyte
 // character type. An unset environment (the "C" locale) is taken to be a
@@ -194,7 +203,12 @@ Input Terminal::Read() {
     timeout(kSignalPollMs);
     wint_t ch = 0;
     int r = get_wch(&ch);
-    if (r == ERR) continue;
+    if (r == ERR) {
+      // A terminal that went away (closed without its hangup signal
+      // reaching velk) ends velk as that signal would.
+      if (InputHungUp()) NoteTermination(SIGHUP);
+      continue;
+    }
     Input in;
     if (r == KEY_CODE_YES && ch == KEY_RESIZE) {
       in.kind = Input::Resize;

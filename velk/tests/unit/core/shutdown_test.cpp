@@ -57,6 +57,7 @@ TEST_F(ShutdownTest, ASignalIsOnlyNotedAndEndsTheRunAtTheSafePoint) {
   EXPECT_TRUE(events.empty());
   std::raise(SIGTERM);  // would end the process without the handler
   std::raise(SIGINT);   // the first signal counts
+  NoteTermination(SIGINT);  // and so does it over a terminal found gone
   EXPECT_EQ(TerminationSignal(), SIGTERM);
   EXPECT_TRUE(events.empty());
   EXPECT_THROW(StopIfTerminated(), Ended);
@@ -64,6 +65,13 @@ TEST_F(ShutdownTest, ASignalIsOnlyNotedAndEndsTheRunAtTheSafePoint) {
   // The terminal is given back once only.
   RestoreTerminal();
   EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(ShutdownTest, ATerminalFoundGoneEndsTheRunAsItsSignalWould) {
+  Arm();
+  NoteTermination(SIGTERM);
+  EXPECT_THROW(StopIfTerminated(), Ended);
+  EXPECT_EQ(events, (std::vector<std::string>{"restore", "end " + std::to_string(SIGTERM)}));
 }
 
 TEST_F(ShutdownTest, ExitStatusIs128PlusTheSignal) {

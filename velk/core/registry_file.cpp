@@ -16,6 +16,8 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+
+#include "winport.h"
 #endif
 
 #include "core/registry_io.h"
@@ -27,11 +29,6 @@ namespace {
 int pendingFaults = 0;
 
 std::string ErrnoText(int err) { return std::strerror(err); }
-
-std::string ParentOf(const std::string& path) {
-  std::filesystem::path p = std::filesystem::u8path(path);
-  return p.has_parent_path() ? p.parent_path().u8string() : std::string(".");
-}
 
 // Makes the folder the file goes in, when it is missing.
 bool MakeFolder(const std::string& file, std::string& reason) {
@@ -60,6 +57,12 @@ int SyncFile(int fd) { return _commit(fd); }
 #else
 
 using Descriptor = int;
+
+std::string ParentOf(const std::string& path) {
+  std::filesystem::path p = std::filesystem::u8path(path);
+  return p.has_parent_path() ? p.parent_path().u8string() : std::string(".");
+}
+
 // A new file gets the mode the umask gives; a replacement starts private and
 // is given the old file's mode before anything is written into it.
 int OpenNew(const std::string& name, bool replacing) {
@@ -226,6 +229,18 @@ bool WriteAtomically(const std::string& target, const std::string& text, std::st
   return ok;
 }
 
+// Natively the in-memory registry counts the calls that may change it: an
+// unchanged count means an unchanged registry, which need not be exported
+// to be compared. Windows has no such count; velk exports the branch every
+// time there.
+#if defined(_WIN32)
+constexpr bool kChangesCounted = false;
+unsigned long long RegistryChanges() { return 0; }
+#else
+constexpr bool kChangesCounted = true;
+unsigned long long RegistryChanges() { return WinportRegistryChangeCount(); }
+#endif
+
 std::string Resolved(const std::string& path) {
   std::filesystem::path p = std::filesystem::u8path(path);
   std::error_code ec;
@@ -265,6 +280,7 @@ bool RegistryFile::CheckWritable(std::string& error) const {
 
 bool RegistryFile::Load(bool& sampleUsed, std::string& error) {
   if (!LoadRegistry(path_, sampleUsed, error)) return false;
+  seenChanges_ = RegistryChanges();
   regfile::File loaded;
   if (!ExportBranch(loaded, error)) return false;
   received_ = regfile::Write(loaded);
@@ -277,6 +293,8 @@ bool RegistryFile::SaveIfChanged(std::string& reason) { return Write(false, reas
 bool RegistryFile::Save(std::string& reason) { return Write(true, reason); }
 
 bool RegistryFile::Write(bool always, std::string& reason) {
+  const unsigned long long changes = RegistryChanges();
+  if (kChangesCounted && !always && inStep_ && changes == seenChanges_) return true;
   regfile::File file;
   std::string error;
   if (!ExportBranch(file, error)) {
@@ -284,6 +302,7 @@ bool RegistryFile::Write(bool always, std::string& reason) {
     inStep_ = false;
     return false;
   }
+  seenChanges_ = changes;
   std::string text = regfile::Write(file);
   if (!always && text == received_) {
     // The file holds this already (after a failed write, the registry may

@@ -46,6 +46,7 @@ class RegistryFile {
   std::string path_;    // as given
   std::string target_;  // the file written (a link's target)
   std::string received_;  // the registry's text as the file last received it (or held at the load)
+  unsigned long long seenChanges_ = 0;  // the registry's change count when it was last exported
   bool inStep_ = true;
 };
 

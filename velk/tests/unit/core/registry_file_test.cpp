@@ -18,6 +18,8 @@
 #include <functional>
 #include <sstream>
 
+#include <windows.h>
+
 #include "core/registry_file.h"
 #include "core/registry_io.h"
 #include "core/saving_front_end.h"
@@ -169,6 +171,28 @@ TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   EXPECT_EQ(Read(path), kLoose);
   EXPECT_TRUE(file.Save(error)) << error;
   EXPECT_EQ(Read(path), written);
+}
+
+// The plug-in stores through the registry calls, not by imports: what it
+// sets and deletes reaches the file, each change at the next write.
+TEST_F(RegistryFileTest, WhatTheRegistryCallsStoreReachesTheFile) {
+  const std::string path = dir / "r.reg";
+  Write(path, kLoose);
+  RegistryFile file(path);
+  bool sample = false;
+  std::string reason;
+  ASSERT_TRUE(file.Load(sample, reason)) << reason;
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "w", 0, REG_SZ, reinterpret_cast<const BYTE*>("set"), 4), ERROR_SUCCESS);
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_NE(Read(path).find("\"w\"=\"set\""), std::string::npos) << Read(path);
+  ASSERT_EQ(RegDeleteValueA(key, "v"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_EQ(Read(path).find("\"v\"="), std::string::npos) << Read(path);
 }
 
 TEST_F(RegistryFileTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {

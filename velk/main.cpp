@@ -173,7 +173,6 @@ class Run {
 int Run::Main(const std::vector<std::string>& args) {
   velk::DisarmRegistryWriteFault();  // an earlier run of a batch may have armed it
   std::string error;
-  if (!velk::FailSavesFromEnvironment(error)) return Fail(error);
   if (!velk::ParseOptions(args, options, error)) {
     std::cerr << "velk: " << error << "\n" << velk::UsageText();
     return ExitBadInput;
@@ -187,6 +186,7 @@ int Run::Main(const std::vector<std::string>& args) {
   // refused before it starts.
   if (!ReadFiles(error)) return Fail(error);
   if (!registry->CheckWritable(error)) return Fail(error);
+  if (!velk::FailSavesFromEnvironment(error)) return Fail(error);  // the test hook
   registryFile = registry.get();
   velk::SetTerminationHandler(&EndOnSignal);
   if (int status = MakeFrontEnd()) return status;

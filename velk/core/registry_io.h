@@ -32,9 +32,10 @@ bool ExportBranch(regfile::File& file, std::string& error);
 // velk\registry.reg in %APPDATA%.
 std::string DefaultRegistryPath();
 
-// Loads path into the registry (core/registry_file.h keeps the file), or the sample table when path does not
+// Loads path into the registry, or the sample table when path does not
 // exist (sampleUsed is then true). False with error for a file that cannot
-// be read or parsed, or that holds keys outside the branch.
+// be read or parsed, or that holds keys outside the branch. (Writing the
+// file back is core/registry_file.h's.)
 bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
 
 }  // namespace velk

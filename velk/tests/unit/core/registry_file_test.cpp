@@ -101,6 +101,16 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 class RegistryFileTest : public ::testing::Test {
  protected:
   void TearDown() override { FailNextSaves(0); }
+  // The file at path, holding kLoose, loaded into the registry.
+  RegistryFile Loaded(const std::string& path) {
+    Write(path, kLoose);
+    RegistryFile file(path);
+    bool sample = true;
+    std::string error;
+    EXPECT_TRUE(file.Load(sample, error)) << error;
+    EXPECT_FALSE(sample);
+    return file;
+  }
   Scratch dir;
 };
 
@@ -146,13 +156,9 @@ TEST_F(RegistryFileTest, UnwritableFolderIsRefusedWhereTheUserCannotWrite) {
 
 TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   const std::string path = dir / "r.reg";
-  Write(path, kLoose);
+  RegistryFile file = Loaded(path);
   chmod(path.c_str(), 0640);
-  RegistryFile file(path);
-  bool sample = true;
   std::string error;
-  ASSERT_TRUE(file.Load(sample, error)) << error;
-  EXPECT_FALSE(sample);
 
   // The registry as loaded: the file, though not in canonical form, holds it.
   EXPECT_TRUE(file.SaveIfChanged(error)) << error;
@@ -177,11 +183,8 @@ TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
 // sets and deletes reaches the file, each change at the next write.
 TEST_F(RegistryFileTest, WhatTheRegistryCallsStoreReachesTheFile) {
   const std::string path = dir / "r.reg";
-  Write(path, kLoose);
-  RegistryFile file(path);
-  bool sample = false;
+  RegistryFile file = Loaded(path);
   std::string reason;
-  ASSERT_TRUE(file.Load(sample, reason)) << reason;
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                             nullptr),
@@ -224,11 +227,8 @@ TEST_F(RegistryFileTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
 
 TEST_F(RegistryFileTest, AFailedWriteLeavesTheFileAndNoTemporary) {
   const std::string path = dir / "r.reg";
-  Write(path, kLoose);
-  RegistryFile file(path);
-  bool sample = false;
+  RegistryFile file = Loaded(path);
   std::string reason;
-  ASSERT_TRUE(file.Load(sample, reason)) << reason;
   Store("lost?");
   FailNextSaves(2);
   EXPECT_FALSE(file.SaveIfChanged(reason));
@@ -254,11 +254,8 @@ TEST_F(RegistryFileTest, AFailedWriteLeavesTheFileAndNoTemporary) {
 
 TEST_F(RegistryFileTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
   const std::string path = dir / "r.reg";
-  Write(path, kLoose);
-  RegistryFile file(path);
-  bool sample = false;
+  RegistryFile file = Loaded(path);
   std::string reason;
-  ASSERT_TRUE(file.Load(sample, reason)) << reason;
   chmod(path.c_str(), 0444);
   Store("changed");
   EXPECT_FALSE(file.SaveIfChanged(reason));
@@ -356,14 +353,8 @@ struct Quit {
 
 class SavingFrontEndTest : public RegistryFileTest {
  protected:
-  void SetUp() override {
-    Write(path, kLoose);
-    bool sample = false;
-    std::string error;
-    ASSERT_TRUE(file.Load(sample, error)) << error;
-  }
   std::string path = dir / "r.reg";
-  RegistryFile file{path};
+  RegistryFile file = Loaded(path);
   Recorder inner{path};
   std::vector<std::string> notes;
   SavingFrontEnd saving{inner, file, [this](const std::string& line) { notes.push_back(line); },

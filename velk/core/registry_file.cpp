@@ -43,7 +43,6 @@ bool MakeFolder(const std::string& file, std::string& reason) {
 
 #if defined(_WIN32)
 
-using Descriptor = int;
 constexpr int OpenFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 int OpenNew(const std::string& name, bool) { return _open(name.c_str(), OpenFlags, _S_IREAD | _S_IWRITE); }
 int ProcessId() { return _getpid(); }
@@ -55,8 +54,6 @@ int WriteSome(int fd, const char* data, size_t n) {
 int SyncFile(int fd) { return _commit(fd); }
 
 #else
-
-using Descriptor = int;
 
 std::string ParentOf(const std::string& path) {
   std::filesystem::path p = std::filesystem::u8path(path);
@@ -78,11 +75,11 @@ int SyncFile(int fd) { return ::fsync(fd); }
 
 // Creates the temporary file of an atomic write beside target:
 // TARGET.tmpPID, or TARGET.tmpPID-N when a file of that name is left over.
-Descriptor CreateTemporary(const std::string& target, bool replacing, std::string& temp, std::string& reason) {
+int CreateTemporary(const std::string& target, bool replacing, std::string& temp, std::string& reason) {
   const std::string base = target + ".tmp" + std::to_string(ProcessId());
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? base : base + "-" + std::to_string(attempt);
-    Descriptor fd = OpenNew(temp, replacing);
+    int fd = OpenNew(temp, replacing);
     if (fd >= 0) return fd;
     if (errno != EEXIST) break;
   }
@@ -107,7 +104,7 @@ Existing LookAt(const std::string& target) {
   e.attributes = GetFileAttributesA(target.c_str());
   e.exists = e.attributes != INVALID_FILE_ATTRIBUTES;
   if (!e.exists) return e;
-  if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) e.refusal = "it is a folder, not a file";
+  if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) e.refusal = "it is not a regular file";
   else if (e.attributes & FILE_ATTRIBUTE_READONLY) e.refusal = "the file is read-only";
 #else
   if (::stat(target.c_str(), &e.status) != 0) {
@@ -130,7 +127,7 @@ Existing LookAt(const std::string& target) {
 
 // Gives the temporary file the replaced file's owner, group and mode (the
 // owner and group where velk may change them).
-bool TakeOver(Descriptor fd, const Existing& old, std::string& reason) {
+bool TakeOver(int fd, const Existing& old, std::string& reason) {
 #if defined(_WIN32)
   (void)fd;
   (void)old;
@@ -156,7 +153,7 @@ bool TakeOver(Descriptor fd, const Existing& old, std::string& reason) {
 #endif
 }
 
-bool WriteAll(Descriptor fd, const std::string& text, std::string& reason) {
+bool WriteAll(int fd, const std::string& text, std::string& reason) {
   size_t done = 0;
   while (done < text.size()) {
     auto n = WriteSome(fd, text.data() + done, text.size() - done);
@@ -211,7 +208,7 @@ bool WriteAtomically(const std::string& target, const std::string& text, std::st
   }
   if (!old.exists && !MakeFolder(target, reason)) return false;
   std::string temp;
-  Descriptor fd = CreateTemporary(target, old.exists, temp, reason);
+  int fd = CreateTemporary(target, old.exists, temp, reason);
   if (fd < 0) return false;
   bool ok = !old.exists || TakeOver(fd, old, reason);
   if (ok && pendingFaults > 0) {
@@ -267,7 +264,7 @@ bool RegistryFile::CheckWritable(std::string& error) const {
   if (reason.empty()) {
     // Try what the atomic write does first: a new file in the folder.
     std::string temp;
-    Descriptor fd = CreateTemporary(target_, old.exists, temp, reason);
+    int fd = CreateTemporary(target_, old.exists, temp, reason);
     if (fd >= 0) {
       CloseFile(fd);
       RemoveFile(temp);

@@ -1,8 +1,11 @@
 // velk: a small host that loads the Tollex plug-in through its four exports
 // and lets a person (terminal front end) or a script drive it, on a registry
-// kept in a .reg file. One run: read the command line and every file, set up
-// the front end and the transcript, load the registry and the plug-in, run
-// the host's loop, save the registry.
+// kept in a .reg file. One run: read the command line and every file, check
+// that the registry file can be written, set up the front end and the
+// transcript, load the registry and the plug-in, run the host's loop (the
+// registry file written whenever the plug-in hands control back with
+// something new stored), write the registry file.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,7 +23,10 @@
 #include "core/options.h"
 #include "core/plugin_hooks.h"
 #include "core/plugin_module.h"
+#include "core/registry_file.h"
 #include "core/registry_io.h"
+#include "core/saving_front_end.h"
+#include "core/shutdown.h"
 #include "core/transcript.h"
 #include "script/script_front_end.h"
 
@@ -43,10 +49,12 @@ constexpr const char* PluginFileName = "Tollex.so";
 constexpr char PathSeparator = '/';
 #endif
 
-// Where the transcript goes, so that a stop in the middle of a plug-in call
-// can still close it properly.
+// Where the transcript goes and the registry file of the run, so that a
+// stop in the middle of a plug-in call can still close the one and say what
+// the other holds.
 std::ofstream* transcriptStream = nullptr;
 velk::TranscriptFrontEnd* transcriptFront = nullptr;
+velk::RegistryFile* registryFile = nullptr;
 
 int Fail(const std::string& message) {
   std::cerr << "velk: " << message << "\n";
@@ -66,14 +74,17 @@ std::string ExecutableDirectory() {
   return DirectoryOf(std::string(name, n));
 }
 
-// The script cannot go on: nothing is saved, the process ends here, inside
-// the plug-in's call, without returning into it. In a batch this ends the
-// batch too: the runs after this one are not made.
-[[noreturn]] void StopRun(int status, const std::string& message) {
+// Ends the process in the middle of a run, inside the plug-in's call,
+// without returning into it: the terminal given back, message on the
+// standard error stream, `note` as the transcript's last line, the
+// transcript closed. velk writes nothing more to the registry file. In a
+// batch this ends the batch too: the runs after this one are not made.
+[[noreturn]] void EndProcess(int status, const std::string& message, const std::string& note) {
+  velk::RestoreTerminal();
   std::cout.flush();
-  std::cerr << "velk: " << message << "; nothing was saved\n";
+  std::cerr << "velk: " << message << "\n";
   std::cerr.flush();
-  if (transcriptFront) transcriptFront->Note("stopped: " + message + " (exit status " + std::to_string(status) + ")");
+  if (transcriptFront) transcriptFront->Note(note + " (exit status " + std::to_string(status) + ")");
   if (transcriptStream) transcriptStream->close();
   const int run = velk::CurrentBatchRun();
   if (run > 0) velk::BatchMark("end " + std::to_string(run) + " exit " + std::to_string(status) + " stopped");
@@ -81,13 +92,60 @@ std::string ExecutableDirectory() {
   std::_Exit(status);
 }
 
+// What the registry file holds when velk ends in the middle of a run.
+std::string RegistryFileState() {
+  if (!registryFile) return "the registry file was not touched";
+  if (registryFile->InStep()) return "the registry file holds what the plug-in stored";
+  return "the registry file lacks what the plug-in stored since its last write";
+}
+
+// The script cannot go on (status 2 or 3).
+[[noreturn]] void StopRun(int status, const std::string& message) {
+  EndProcess(status, message + "; " + RegistryFileState(), "stopped: " + message);
+}
+
+std::string SignalName(int sig) {
+  switch (sig) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+#if !defined(_WIN32)
+    case SIGHUP: return "SIGHUP";
+    case SIGQUIT: return "SIGQUIT";
+#endif
+    default: return "signal " + std::to_string(sig);
+  }
+}
+
+// A termination signal, at a safe point: the registry file gets what the
+// plug-in stored (it normally has it already), then velk ends.
+[[noreturn]] void EndOnSignal(int sig) {
+  std::string state;
+  std::string reason;
+  if (registryFile && !registryFile->SaveIfChanged(reason))
+    state = velk::CannotWrite(registryFile->Path(), reason) + "; " + RegistryFileState();
+  else
+    state = RegistryFileState();
+  EndProcess(velk::TerminationStatus(sig), "ended by " + SignalName(sig) + "; " + state,
+             "stopped: " + SignalName(sig));
+}
+
+// The user chose to quit without saving after a failed write.
+[[noreturn]] void QuitWithoutSaving(const std::string& reason) {
+  const std::string path = registryFile ? registryFile->Path() : std::string();
+  EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(path, reason) + "; quit without saving",
+             "quit without saving");
+}
+
 // One velk run, as the whole command line of a process describes it.
 class Run {
  public:
   ~Run() {
-    // Forget the transcript of the run when it ends, however it ends.
+    // Forget the transcript and the registry file of the run when it ends,
+    // however it ends.
     transcriptStream = nullptr;
     transcriptFront = nullptr;
+    registryFile = nullptr;
+    velk::SetTerminationHandler(nullptr);
   }
   int Main(const std::vector<std::string>& args);
 
@@ -99,7 +157,8 @@ class Run {
   int Finish();
 
   velk::Options options;
-  std::string pluginPath, languagePath, registryPath;
+  std::string pluginPath, languagePath;
+  std::unique_ptr<velk::RegistryFile> registry;
   velk::Language language;
   std::vector<velk::ScriptCommand> commands;
   int columns = 0;
@@ -108,6 +167,7 @@ class Run {
   std::unique_ptr<velk::TranscriptFrontEnd> transcript;
   velk::PluginModule plugin;
   std::unique_ptr<velk::HostCore> core;  // lives until the plug-in is unloaded
+  std::unique_ptr<velk::SavingFrontEnd> saving;
 };
 
 int Run::Main(const std::vector<std::string>& args) {
@@ -121,8 +181,14 @@ int Run::Main(const std::vector<std::string>& args) {
     std::cout << velk::UsageText();
     return 0;
   }
-  // Every file is read and checked before anything runs.
+  // Every file is read and checked before anything runs, and the registry
+  // file must be one velk can write: a run whose work cannot be kept is
+  // refused before it starts.
   if (!ReadFiles(error)) return Fail(error);
+  if (!registry->CheckWritable(error)) return Fail(error);
+  if (!velk::FailSavesFromEnvironment(error)) return Fail(error);  // the test hook
+  registryFile = registry.get();
+  velk::SetTerminationHandler(&EndOnSignal);
   if (int status = MakeFrontEnd()) return status;
   if (!OpenTranscript(error)) return Fail(error);
   if (int status = RunPlugin()) return status;
@@ -134,7 +200,8 @@ bool Run::ReadFiles(std::string& error) {
                                           : options.pluginPath;
   languagePath = options.languageFile.empty() ? DirectoryOf(pluginPath) + PathSeparator + "TollexEng.lng"
                                               : options.languageFile;
-  registryPath = options.registryFile.empty() ? velk::DefaultRegistryPath() : options.registryFile;
+  registry = std::make_unique<velk::RegistryFile>(options.registryFile.empty() ? velk::DefaultRegistryPath()
+                                                                                : options.registryFile);
   if (!language.Load(languagePath, error)) return false;
   if (options.scriptFile.empty()) return true;
   std::string content;
@@ -187,7 +254,7 @@ bool Run::OpenTranscript(std::string& error) {
 int Run::RunPlugin() {
   std::string error;
   bool sampleUsed = false;
-  if (!velk::LoadRegistry(registryPath, sampleUsed, error)) return Fail(error);
+  if (!registry->Load(sampleUsed, error)) return Fail(error);
   if (!plugin.Load(pluginPath, error)) return Fail(error);
   if (!velk::SetPluginConsoleWidth(plugin.Handle(), columns, error)) return Fail(error);
   core = std::make_unique<velk::HostCore>(language,
@@ -199,19 +266,22 @@ int Run::RunPlugin() {
   std::function<void(const std::string&)> note;
   if (transcript) note = [this](const std::string& line) { transcript->Note(line); };
   if (transcript && sampleUsed) transcript->Note("registry: the built-in sample table");
-  velk::RunHostLoop(plugin, *core, shown, note);
+  saving = std::make_unique<velk::SavingFrontEnd>(shown, *registry, note, &QuitWithoutSaving);
+  velk::RunHostLoop(plugin, *core, *saving, note);
   return 0;
 }
 
 int Run::Finish() {
+  plugin.Unload();
+  // The normal end writes the file whether it changed or not; a failure is
+  // still shown on the screen, where the user can retry.
+  saving->Sync(true);
+  saving.reset();
   transcript.reset();
   front.reset();  // gives the terminal back before anything is printed
   transcriptFront = nullptr;
-  plugin.Unload();
   if (core->ForeignIdCalls() > 0)
     std::cerr << "velk: warning: " << core->ForeignIdCalls() << " service calls came with a wrong plug-in id\n";
-  std::string error;
-  if (!velk::SaveRegistry(registryPath, error)) return Fail(error);
   if (transcriptFile.is_open()) {
     transcriptFile.close();
     if (!transcriptFile) return Fail("cannot write the transcript " + options.transcriptFile);
@@ -224,6 +294,9 @@ int RunOnce(const std::vector<std::string>& args) { return Run().Main(args); }
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any terminal is taken over: the terminal library leaves handlers
+  // that are already there alone.
+  velk::CatchTerminationSignals();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "--batch") {
     if (args.size() != 2) {

@@ -20,7 +20,7 @@ add_library(velk_tui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/tui/text.cpp)
 target_include_directories(velk_tui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_definitions(velk_tui PUBLIC VELK_HAVE_TUI=1)
-target_link_libraries(velk_tui PUBLIC velk_interaction PRIVATE ${CURSES_LIBRARIES})
+target_link_libraries(velk_tui PUBLIC velk_interaction velk_shutdown PRIVATE ${CURSES_LIBRARIES})
 
 add_executable(velk_tui_demo ${CMAKE_CURRENT_LIST_DIR}/tests/tui/demo.cpp)
 target_link_libraries(velk_tui_demo PRIVATE velk_tui)
@@ -58,6 +58,13 @@ if(TOLLEX_TESTS)
              COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_screen_test.sh unusable 100x32
                      $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
     set_tests_properties(velk_tui_tmux_screen_unusable PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+    # The registry file and velk's ways of ending, at three terminal sizes.
+    foreach(case IN ITEMS signals hangup refused permissions save_fails)
+      add_test(NAME velk_tui_tmux_data_${case}
+               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_data_test.sh ${case}
+                       $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
+      set_tests_properties(velk_tui_tmux_data_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+    endforeach()
   endfunction()
   cmake_language(DEFER CALL velk_tui_register_tmux_tests)
 endif()

@@ -22,6 +22,10 @@ regfile::File WinportRegistryExport(const std::string& rootPath);
 void WinportRegistryFailNthWrite(int n);
 // Number of mutating calls since the last WinportRegistryFailNthWrite.
 int WinportRegistryWriteCount();
+// Number of calls that may have changed the tree since the process started
+// (mutating calls, failed ones included, imports and clears); never reset.
+// Unchanged, it says the registry is as it was when it was read before.
+unsigned long long WinportRegistryChangeCount();
 
 // Console (portable/src/console.cpp): the screen-buffer width that
 // GetConsoleScreenBufferInfo reports. 0 = ask the terminal (80 when standard

@@ -80,6 +80,7 @@ struct Registry {
   std::set<WinportKey*> handles;
   int writeCount = 0;
   int failAt = 0;
+  unsigned long long changes = 0;  // calls that may have changed the tree; never reset
 };
 
 Registry& TheRegistry() {
@@ -220,6 +221,7 @@ HKEY NewHandle(Registry& r, Node* node, REGSAM access) {
 
 // Counts a mutating call; true when the fault switch makes this one fail.
 bool CountWriteAndFail(Registry& r) {
+  ++r.changes;
   ++r.writeCount;
   if (r.failAt != 0 && r.writeCount == r.failAt) {
     r.failAt = 0;
@@ -444,6 +446,7 @@ LONG WINAPI RegCloseKey(HKEY key) {
 void WinportRegistryClear() {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
+  ++r.changes;
   for (const auto& child : r.currentUser->children) {
     MarkDeleted(child.get());
     child->parent = nullptr;
@@ -477,6 +480,7 @@ bool WinportRegistryImport(const regfile::File& file, std::string& error) {
     }
     paths.push_back(std::move(names));
   }
+  ++r.changes;
   for (size_t k = 0; k < file.keys.size(); ++k) {
     Node* node = r.currentUser.get();
     for (const std::string& name : paths[k]) node = AddChild(node, name);
@@ -525,4 +529,10 @@ int WinportRegistryWriteCount() {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   return r.writeCount;
+}
+
+unsigned long long WinportRegistryChangeCount() {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return r.changes;
 }

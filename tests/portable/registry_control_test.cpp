@@ -137,6 +137,37 @@ TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
   RegCloseKey(doomed);
 }
 
+// The change count tells a reader whether the tree may differ from what it
+// read before: every mutating call moves it, refused ones too, and so does
+// an import; reads and the fault switch leave it alone.
+TEST(RegistryControl, ChangeCountMovesWithEveryPossibleChangeAndIsNeverReset) {
+  ScratchKey scratch("Changes");
+  ASSERT_TRUE(regtest::CreateKey(scratch.Path()));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.Path().c_str(), &key), ERROR_SUCCESS);
+  const BYTE* data = reinterpret_cast<const BYTE*>("x");
+  const unsigned long long start = WinportRegistryChangeCount();
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "none", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(WinportRegistryChangeCount(), start);
+  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  EXPECT_EQ(WinportRegistryChangeCount(), start + 1);
+  WinportRegistryFailNthWrite(1);
+  EXPECT_EQ(WinportRegistryChangeCount(), start + 1) << "the fault switch resets the write count only";
+  EXPECT_EQ(RegDeleteValueA(key, "one"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(WinportRegistryChangeCount(), start + 2);
+  RegCloseKey(key);
+
+  regfile::File file;
+  file.keys.push_back({"HKEY_CURRENT_USER\\" + scratch.Path() + "\\Imported", {}});
+  std::string error;
+  ASSERT_TRUE(WinportRegistryImport(file, error)) << error;
+  EXPECT_EQ(WinportRegistryChangeCount(), start + 3);
+  file.keys.push_back({"HKEY_LOCAL_MACHINE\\Software", {}});
+  EXPECT_FALSE(WinportRegistryImport(file, error));
+  EXPECT_EQ(WinportRegistryChangeCount(), start + 3) << "a refused import changes nothing";
+}
+
 }  // namespace
 
 #endif  // _WIN32

@@ -234,35 +234,15 @@ bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error)
   if (sampleUsed) {
     file = SampleTable();
   } else {
+    // The reader's messages name the file already.
+    if (!regfile::ReadFile(path, file, error)) return false;
     std::string why;
-    if (!regfile::ReadFile(path, file, why)) {
-      error = path + ": " + why;
-      return false;
-    }
     if (!CheckBranch(file, why)) {
       error = path + ": " + why;
       return false;
     }
   }
   return ImportBranch(file, error);
-}
-
-bool SaveRegistry(const std::string& path, std::string& error) {
-  regfile::File file;
-  if (!ExportBranch(file, error)) return false;
-  std::filesystem::path p = std::filesystem::u8path(path);
-  std::error_code ec;
-  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
-  if (ec) {
-    error = "cannot create the directory of " + path + ": " + ec.message();
-    return false;
-  }
-  std::string why;
-  if (!regfile::WriteFileAtomic(path, file, why)) {
-    error = "cannot write " + path + ": " + why;
-    return false;
-  }
-  return true;
 }
 
 }  // namespace velk

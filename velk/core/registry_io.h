@@ -34,9 +34,8 @@ std::string DefaultRegistryPath();
 
 // Loads path into the registry, or the sample table when path does not
 // exist (sampleUsed is then true). False with error for a file that cannot
-// be read or parsed, or that holds keys outside the branch.
+// be read or parsed, or that holds keys outside the branch. (Writing the
+// file back is core/registry_file.h's.)
 bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
-// Exports the branch and writes it to path atomically (directories made).
-bool SaveRegistry(const std::string& path, std::string& error);
 
 }  // namespace velk

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/shutdown.h"
 #include "interaction/dialog_model.h"
 #include "interaction/menu_model.h"
 #include "interaction/message_model.h"
@@ -27,6 +28,7 @@ void ScriptFrontEnd::Refused(const ScriptCommand& command, const std::string& wh
 }
 
 const ScriptCommand& ScriptFrontEnd::NextInView(const char* what) {
+  StopIfTerminated();  // between two commands: where a termination signal ends velk
   if (next >= commands.size()) Stop(3, std::string("the script ended while ") + what + " waits for input");
   return commands[next++];
 }
@@ -39,6 +41,7 @@ KeyPress ScriptFrontEnd::NextKey(const char* what, const char* shows) {
 
 HostCommand ScriptFrontEnd::NextHostCommand(const std::vector<std::string>&, const std::vector<std::string>&) {
   HostCommand result;
+  StopIfTerminated();
   if (next >= commands.size()) return result;  // Quit
   const ScriptCommand& cmd = commands[next++];
   switch (cmd.kind) {

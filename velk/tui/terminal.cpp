@@ -1,6 +1,7 @@
 #include "tui/terminal.h"
 
 #include <langinfo.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "core/shutdown.h"
 
 namespace velk::tui {
 namespace {
@@ -20,30 +23,17 @@ constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
 constexpr char kKeysOff[] = "\033[>4m\033[<u";
 
 // How long a wait for a key lasts before velk looks again at what signals
-// asked for. A signal normally ends the wait at once; one that arrives just
-// before the wait begins (a resize, Ctrl+Z) is seen this late at the most.
-constexpr int kWaitMs = 500;
+// asked for. A stop or resize signal normally ends the wait at once; one that
+// arrives just before the wait begins, and a termination signal (whose
+// handler restarts the wait), are seen this late at the most.
+constexpr int kWaitMs = 100;
 
-// A signal that ends velk while the screen is up (Ctrl+C, a closed
-// terminal) must still switch the extended key reports off again, or the
-// shell behind velk gets keys it does not understand. ncurses' own handler,
-// when it installed one, then restores the terminal.
-struct sigaction previousHandlers[4];
-constexpr int kEndingSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void OnEndingSignal(int sig) {
-  ssize_t ignored = write(STDOUT_FILENO, kKeysOff, sizeof kKeysOff - 1);
-  (void)ignored;
-  for (int i = 0; i < 4; ++i) {
-    if (kEndingSignals[i] != sig) continue;
-    sigaction(sig, &previousHandlers[i], nullptr);
-    if (previousHandlers[i].sa_handler != SIG_DFL && previousHandlers[i].sa_handler != SIG_IGN &&
-        !(previousHandlers[i].sa_flags & SA_SIGINFO)) {
-      previousHandlers[i].sa_handler(sig);
-      return;
-    }
-  }
-  raise(sig);
+// True when the terminal on standard input went away.
+bool InputHungUp() {
+  struct pollfd input {};
+  input.fd = STDIN_FILENO;
+  input.events = POLLIN;
+  return poll(&input, 1, 0) == 1 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 // Installs the handler for each of the signals, keeping what was there
@@ -61,8 +51,6 @@ void Catch(const int (&signals)[N], struct sigaction (&previous)[N], void (*hand
     }
   }
 }
-
-void CatchEndingSignals(bool on) { Catch(kEndingSignals, previousHandlers, OnEndingSignal, on); }
 
 // Ctrl+Z (SIGTSTP) and the return from any stop (SIGCONT) are carried out
 // at the next key read, not in the handler: giving the terminal back and
@@ -131,13 +119,15 @@ void Terminal::Start(Canvas& canvas) {
   if (const char* log = std::getenv("VELK_KEYLOG")) keyLog_ = std::fopen(log, "a");
   refresh();
   WriteControl(kKeysOn, sizeof kKeysOn - 1);
-  CatchEndingSignals(true);
+  // A termination signal gives the terminal back through this, at the next
+  // wait for a key.
+  SetTerminalRestore([this] { Stop(); });
 }
 
 void Terminal::Stop() {
   if (!started_) return;
   started_ = false;
-  CatchEndingSignals(false);
+  SetTerminalRestore(nullptr);
   curs_set(1);
   erase();
   refresh();
@@ -310,11 +300,17 @@ Input Terminal::TakeStopSignals() {
 
 Input Terminal::Read() {
   for (;;) {
+    StopIfTerminated();
     Input signalled = TakeStopSignals();
     if (signalled.kind != Input::None) return signalled;
     wint_t ch = 0;
     int r = get_wch(&ch);
-    if (r == ERR) continue;
+    if (r == ERR) {
+      // A terminal that went away (closed without its hangup signal
+      // reaching velk) ends velk as that signal would.
+      if (InputHungUp()) NoteTermination(SIGHUP);
+      continue;
+    }
     Input in;
     if (r == KEY_CODE_YES && ch == KEY_RESIZE) {
       in.kind = Input::Resize;

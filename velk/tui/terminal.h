@@ -1,7 +1,8 @@
 // The terminal itself: taking it over and giving it back (ncursesw, the
-// extended key reports, the signals that end velk while the screen is up,
-// Ctrl+Z and the return from it) and reading what the user does, one key at
-// a time, with velk's stand-ins and the Ctrl prefix key (F12) applied.
+// extended key reports, Ctrl+Z and the return from it; a termination signal
+// is carried out at the next wait for a key, through velk's shutdown) and
+// reading what the user does, one key at a time, with velk's stand-ins and
+// the Ctrl prefix key (F12) applied.
 #pragma once
 
 #include <cstdio>

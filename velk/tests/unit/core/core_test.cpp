@@ -1,7 +1,9 @@
 // The host core's services, the language file and the registry file helpers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <regex>
 #include <sstream>
 
 #include "core/host_core.h"
@@ -129,6 +131,12 @@ TEST(LanguageFile, TheShippedFileHoldsAllMessages) {
   }
   // The message boxes have a title line and a body.
   for (int n = 16; n <= 21; ++n) EXPECT_NE(std::strchr(lang.Text(n), '\n'), nullptr) << n;
+  // The deletion of marked entries reads right for a single one: the count
+  // is shown, and no plural noun follows it.
+  char one[512];
+  std::snprintf(one, sizeof one, lang.Text(17), 1);
+  EXPECT_NE(std::strchr(one, '1'), nullptr) << one;
+  EXPECT_FALSE(std::regex_search(one, std::regex("\\b1 (marked )?associations"))) << one;
 }
 
 TEST(Options, BothFormsOfAValueAndTheLimits) {

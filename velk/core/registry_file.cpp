@@ -1,0 +1,334 @@
+#include "core/registry_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include "winport.h"
+#endif
+
+#include "core/registry_io.h"
+#include "regfile.h"
+
+namespace velk {
+namespace {
+
+int pendingFaults = 0;
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+// Makes the folder the file goes in, when it is missing.
+bool MakeFolder(const std::string& file, std::string& reason) {
+  std::filesystem::path p = std::filesystem::u8path(file);
+  if (!p.has_parent_path()) return true;
+  std::error_code ec;
+  std::filesystem::create_directories(p.parent_path(), ec);
+  if (!ec) return true;
+  reason = "its folder cannot be made: " + ec.message();
+  return false;
+}
+
+#if defined(_WIN32)
+
+constexpr int OpenFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+int OpenNew(const std::string& name, bool) { return _open(name.c_str(), OpenFlags, _S_IREAD | _S_IWRITE); }
+int ProcessId() { return _getpid(); }
+int CloseFile(int fd) { return _close(fd); }
+int RemoveFile(const std::string& name) { return _unlink(name.c_str()); }
+int WriteSome(int fd, const char* data, size_t n) {
+  return _write(fd, data, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n));
+}
+int SyncFile(int fd) { return _commit(fd); }
+
+#else
+
+std::string ParentOf(const std::string& path) {
+  std::filesystem::path p = std::filesystem::u8path(path);
+  return p.has_parent_path() ? p.parent_path().u8string() : std::string(".");
+}
+
+// A new file gets the mode the umask gives; a replacement starts private and
+// is given the old file's mode before anything is written into it.
+int OpenNew(const std::string& name, bool replacing) {
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
+}
+int ProcessId() { return static_cast<int>(::getpid()); }
+int CloseFile(int fd) { return ::close(fd); }
+int RemoveFile(const std::string& name) { return ::unlink(name.c_str()); }
+ssize_t WriteSome(int fd, const char* data, size_t n) { return ::write(fd, data, n); }
+int SyncFile(int fd) { return ::fsync(fd); }
+
+#endif
+
+// Creates the temporary file of an atomic write beside target:
+// TARGET.tmpPID, or TARGET.tmpPID-N when a file of that name is left over.
+int CreateTemporary(const std::string& target, bool replacing, std::string& temp, std::string& reason) {
+  const std::string base = target + ".tmp" + std::to_string(ProcessId());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = attempt == 0 ? base : base + "-" + std::to_string(attempt);
+    int fd = OpenNew(temp, replacing);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  reason = "cannot create a file in its folder: " + ErrnoText(errno);
+  return -1;
+}
+
+// What an existing file is: whether it exists, and why velk may not replace it.
+struct Existing {
+  bool exists = false;
+  std::string refusal;  // empty when velk may replace it
+#if defined(_WIN32)
+  DWORD attributes = 0;
+#else
+  struct stat status {};
+#endif
+};
+
+Existing LookAt(const std::string& target) {
+  Existing e;
+#if defined(_WIN32)
+  e.attributes = GetFileAttributesA(target.c_str());
+  e.exists = e.attributes != INVALID_FILE_ATTRIBUTES;
+  if (!e.exists) return e;
+  if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) e.refusal = "it is not a regular file";
+  else if (e.attributes & FILE_ATTRIBUTE_READONLY) e.refusal = "the file is read-only";
+#else
+  if (::stat(target.c_str(), &e.status) != 0) {
+    const int err = errno;
+    // Anything but a missing file (a plain file where a folder should be,
+    // say) is a reason of its own.
+    e.exists = err != ENOENT;
+    if (e.exists) e.refusal = ErrnoText(err);
+    return e;
+  }
+  e.exists = true;
+  if (!S_ISREG(e.status.st_mode)) e.refusal = "it is not a regular file";
+  // The owner's write permission says whether the file may change; root
+  // could replace it anyway, but a read-only file stays as it is.
+  else if (!(e.status.st_mode & S_IWUSR)) e.refusal = "the file is read-only";
+  else if (::access(target.c_str(), W_OK) != 0) e.refusal = ErrnoText(errno);
+#endif
+  return e;
+}
+
+// Gives the temporary file the replaced file's owner, group and mode (the
+// owner and group where velk may change them).
+bool TakeOver(int fd, const Existing& old, std::string& reason) {
+#if defined(_WIN32)
+  (void)fd;
+  (void)old;
+  (void)reason;
+  return true;
+#else
+  if (::fchown(fd, old.status.st_uid, old.status.st_gid) != 0) {
+    if (errno != EPERM) {
+      reason = ErrnoText(errno);
+      return false;
+    }
+    // Another user's file that velk may write: keep at least its group.
+    if (::fchown(fd, static_cast<uid_t>(-1), old.status.st_gid) != 0 && errno != EPERM) {
+      reason = ErrnoText(errno);
+      return false;
+    }
+  }
+  if (::fchmod(fd, old.status.st_mode & 07777) != 0) {
+    reason = ErrnoText(errno);
+    return false;
+  }
+  return true;
+#endif
+}
+
+bool WriteAll(int fd, const std::string& text, std::string& reason) {
+  size_t done = 0;
+  while (done < text.size()) {
+    auto n = WriteSome(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      reason = ErrnoText(n < 0 ? errno : ENOSPC);
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (SyncFile(fd) != 0) {
+    reason = ErrnoText(errno);
+    return false;
+  }
+  return true;
+}
+
+bool Rename(const std::string& temp, const std::string& target, const Existing& old, std::string& reason) {
+#if defined(_WIN32)
+  if (old.exists) {
+    const DWORD kept = old.attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept) SetFileAttributesA(temp.c_str(), kept);
+  }
+  if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  reason = "cannot replace the file (error " + std::to_string(GetLastError()) + ")";
+  return false;
+#else
+  (void)old;
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
+    reason = ErrnoText(errno);
+    return false;
+  }
+  // The new name is lasting only once the folder is on the disk too; a
+  // folder that cannot be synced still holds the file.
+  int dir = ::open(ParentOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+#endif
+}
+
+// Writes text to target through a temporary file beside it, renamed over
+// the old file once it is complete and on the disk.
+bool WriteAtomically(const std::string& target, const std::string& text, std::string& reason) {
+  const Existing old = LookAt(target);
+  if (!old.refusal.empty()) {
+    reason = old.refusal;
+    return false;
+  }
+  if (!old.exists && !MakeFolder(target, reason)) return false;
+  std::string temp;
+  int fd = CreateTemporary(target, old.exists, temp, reason);
+  if (fd < 0) return false;
+  bool ok = !old.exists || TakeOver(fd, old, reason);
+  if (ok && pendingFaults > 0) {
+    --pendingFaults;
+    reason = ErrnoText(ENOSPC);
+    ok = false;
+  }
+  ok = ok && WriteAll(fd, text, reason);
+  if (CloseFile(fd) != 0 && ok) {
+    reason = ErrnoText(errno);
+    ok = false;
+  }
+  ok = ok && Rename(temp, target, old, reason);
+  if (!ok) RemoveFile(temp);
+  return ok;
+}
+
+// Natively the in-memory registry counts the calls that may change it: an
+// unchanged count means an unchanged registry, which need not be exported
+// to be compared. Windows has no such count; velk exports the branch every
+// time there.
+#if defined(_WIN32)
+constexpr bool kChangesCounted = false;
+unsigned long long RegistryChanges() { return 0; }
+#else
+constexpr bool kChangesCounted = true;
+unsigned long long RegistryChanges() { return WinportRegistryChangeCount(); }
+#endif
+
+std::string Resolved(const std::string& path) {
+  std::filesystem::path p = std::filesystem::u8path(path);
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(p, ec)) return path;
+  std::filesystem::path target = std::filesystem::canonical(p, ec);
+  return ec ? path : target.u8string();
+}
+
+}  // namespace
+
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+  return "cannot write " + path + ": " + reason;
+}
+
+RegistryFile::RegistryFile(std::string path) : path_(std::move(path)), target_(Resolved(path_)) {}
+
+bool RegistryFile::CheckWritable(std::string& error) const {
+  const Existing old = LookAt(target_);
+  std::string reason = old.refusal;
+  if (reason.empty() && !old.exists && !MakeFolder(target_, reason)) {
+    error = "cannot create " + path_ + ": " + reason;
+    return false;
+  }
+  if (reason.empty()) {
+    // Try what the atomic write does first: a new file in the folder.
+    std::string temp;
+    int fd = CreateTemporary(target_, old.exists, temp, reason);
+    if (fd >= 0) {
+      CloseFile(fd);
+      RemoveFile(temp);
+    }
+  }
+  if (reason.empty()) return true;
+  error = (old.exists ? CannotWrite(path_, reason) : "cannot create " + path_ + ": " + reason);
+  return false;
+}
+
+bool RegistryFile::Load(bool& sampleUsed, std::string& error) {
+  if (!LoadRegistry(path_, sampleUsed, error)) return false;
+  seenChanges_ = RegistryChanges();
+  regfile::File loaded;
+  if (!ExportBranch(loaded, error)) return false;
+  received_ = regfile::Write(loaded);
+  inStep_ = true;
+  return true;
+}
+
+bool RegistryFile::SaveIfChanged(std::string& reason) { return Write(false, reason); }
+
+bool RegistryFile::Save(std::string& reason) { return Write(true, reason); }
+
+bool RegistryFile::Write(bool always, std::string& reason) {
+  const unsigned long long changes = RegistryChanges();
+  if (kChangesCounted && !always && inStep_ && changes == seenChanges_) return true;
+  regfile::File file;
+  std::string error;
+  if (!ExportBranch(file, error)) {
+    reason = error;
+    inStep_ = false;
+    return false;
+  }
+  seenChanges_ = changes;
+  std::string text = regfile::Write(file);
+  if (!always && text == received_) {
+    // The file holds this already (after a failed write, the registry may
+    // have come back to what the file received).
+    inStep_ = true;
+    return true;
+  }
+  if (!WriteAtomically(target_, text, reason)) {
+    inStep_ = false;
+    return false;
+  }
+  received_ = std::move(text);
+  inStep_ = true;
+  return true;
+}
+
+void FailNextSaves(int n) { pendingFaults = n > 0 ? n : 0; }
+
+bool FailSavesFromEnvironment(std::string& error) {
+  const char* value = std::getenv("VELK_FAIL_SAVES");
+  pendingFaults = 0;
+  if (!value || !*value) return true;
+  const std::string s = value;
+  if (s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) {
+    error = "VELK_FAIL_SAVES takes a count of writes, not " + s;
+    return false;
+  }
+  FailNextSaves(std::atoi(value));
+  return true;
+}
+
+}  // namespace velk

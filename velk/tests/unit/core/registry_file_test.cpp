@@ -1,0 +1,422 @@
+// The registry file: the start-up check, the write only when something
+// changed, the atomic replacement that keeps mode and owner, the failing
+// write of the test hook, and the front end that writes whenever the
+// plug-in hands control back and offers retry or quit when it cannot.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include <windows.h>
+
+#include "core/registry_file.h"
+#include "core/registry_io.h"
+#include "core/saving_front_end.h"
+#include "regfile.h"
+
+namespace velk {
+namespace {
+
+// A folder of its own for each test, removed with everything in it.
+class Scratch {
+ public:
+  Scratch() {
+    char name[] = "/tmp/velk_registry_file_XXXXXX";
+    dir_ = mkdtemp(name) ? name : "";
+  }
+  ~Scratch() {
+    if (dir_.empty()) return;
+    std::string cmd = "chmod -R u+rwx '" + dir_ + "' 2>/dev/null; rm -rf '" + dir_ + "'";
+    if (std::system(cmd.c_str()) != 0) return;
+  }
+  std::string operator/(const std::string& name) const { return dir_ + "/" + name; }
+  // Names in the folder, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir_.c_str())) {
+      while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(n);
+      }
+      closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string dir_;
+};
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+// A registry file with one value, not in velk's canonical form (LF line
+// ends, no blank lines), so that any rewrite shows in its bytes.
+const char kLoose[] =
+    "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\VELK\\Test]\n\"v\"=\"loaded\"\n";
+
+// Puts a value into the registry branch as the plug-in would store it.
+void Store(const std::string& value) {
+  regfile::File f;
+  regfile::Value v;
+  v.name = "v";
+  v.type = 1;
+  v.data.assign(value.begin(), value.end());
+  v.data.push_back(0);
+  f.keys.push_back({"HKEY_CURRENT_USER\\Software\\VELK\\Test", {v}});
+  std::string error;
+  ASSERT_TRUE(ImportBranch(f, error)) << error;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class RegistryFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override { FailNextSaves(0); }
+  // The file at path, holding kLoose, loaded into the registry.
+  RegistryFile Loaded(const std::string& path) {
+    Write(path, kLoose);
+    RegistryFile file(path);
+    bool sample = true;
+    std::string error;
+    EXPECT_TRUE(file.Load(sample, error)) << error;
+    EXPECT_FALSE(sample);
+    return file;
+  }
+  Scratch dir;
+};
+
+TEST_F(RegistryFileTest, StartUpCheckRefusesWhatCannotBeKept) {
+  std::string error;
+  // A new file in an existing folder, and one whose folder is still to be
+  // made: both fine, and the check leaves nothing behind but the folder.
+  EXPECT_TRUE(RegistryFile(dir / "new.reg").CheckWritable(error)) << error;
+  EXPECT_TRUE(RegistryFile(dir / "sub/deeper/new.reg").CheckWritable(error)) << error;
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
+
+  // A read-only file is refused, even for a user (root) who could replace it.
+  const std::string ro = dir / "ro.reg";
+  Write(ro, kLoose);
+  chmod(ro.c_str(), 0444);
+  EXPECT_FALSE(RegistryFile(ro).CheckWritable(error));
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_EQ(Occurrences(error, ro), 1u) << error;
+  EXPECT_EQ(Read(ro), kLoose);
+
+  // A folder where the file should be, and a path below a plain file.
+  EXPECT_FALSE(RegistryFile(dir / "sub").CheckWritable(error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  const std::string below = dir / "ro.reg/x.reg";
+  EXPECT_FALSE(RegistryFile(below).CheckWritable(error));
+  EXPECT_EQ(Occurrences(error, below), 1u) << error;
+  EXPECT_EQ(error.rfind("cannot ", 0), 0u) << error;
+}
+
+TEST_F(RegistryFileTest, UnwritableFolderIsRefusedWhereTheUserCannotWrite) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes any folder; the tmux tests drop privileges for this";
+  const std::string locked = dir / "locked";
+  ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
+  Write(locked + "/r.reg", kLoose);
+  chmod(locked.c_str(), 0555);
+  std::string error;
+  // The file itself may be written, but it cannot be replaced atomically.
+  EXPECT_FALSE(RegistryFile(locked + "/r.reg").CheckWritable(error));
+  EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+  EXPECT_FALSE(RegistryFile(locked + "/new.reg").CheckWritable(error));
+  EXPECT_EQ(error.rfind("cannot create " + locked + "/new.reg: ", 0), 0u) << error;
+}
+
+TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
+  const std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  chmod(path.c_str(), 0640);
+  std::string error;
+
+  // The registry as loaded: the file, though not in canonical form, holds it.
+  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  EXPECT_EQ(Read(path), kLoose);
+
+  Store("changed");
+  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  const std::string written = Read(path);
+  EXPECT_NE(written.find("\"v\"=\"changed\""), std::string::npos) << written;
+  EXPECT_EQ(Mode(path), 0640u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
+
+  // The same content again is not written; Save writes it anyway.
+  Write(path, kLoose);
+  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  EXPECT_EQ(Read(path), kLoose);
+  EXPECT_TRUE(file.Save(error)) << error;
+  EXPECT_EQ(Read(path), written);
+}
+
+// The plug-in stores through the registry calls, not by imports: what it
+// sets and deletes reaches the file, each change at the next write.
+TEST_F(RegistryFileTest, WhatTheRegistryCallsStoreReachesTheFile) {
+  const std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  std::string reason;
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "w", 0, REG_SZ, reinterpret_cast<const BYTE*>("set"), 4), ERROR_SUCCESS);
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_NE(Read(path).find("\"w\"=\"set\""), std::string::npos) << Read(path);
+  ASSERT_EQ(RegDeleteValueA(key, "v"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_EQ(Read(path).find("\"v\"="), std::string::npos) << Read(path);
+}
+
+TEST_F(RegistryFileTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
+  const mode_t old = umask(027);
+  const std::string path = dir / "fresh/r.reg";
+  RegistryFile file(path);
+  bool sample = false;
+  std::string error;
+  ASSERT_TRUE(file.Load(sample, error)) << error;
+  EXPECT_TRUE(sample);
+  ASSERT_TRUE(file.Save(error)) << error;
+  umask(old);
+  EXPECT_EQ(Mode(path), 0640u);
+
+  // Another user's file (when the test may make one) keeps its owner.
+  const uid_t other = geteuid() == 0 ? 65534 : geteuid();
+  const gid_t group = geteuid() == 0 ? 65534 : getegid();
+  ASSERT_EQ(chown(path.c_str(), other, group), 0);
+  chmod(path.c_str(), 0600);
+  Store("owned");
+  ASSERT_TRUE(file.SaveIfChanged(error)) << error;
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, other);
+  EXPECT_EQ(st.st_gid, group);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_NE(Read(path).find("\"v\"=\"owned\""), std::string::npos);
+}
+
+TEST_F(RegistryFileTest, AFailedWriteLeavesTheFileAndNoTemporary) {
+  const std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  std::string reason;
+  Store("lost?");
+  FailNextSaves(2);
+  EXPECT_FALSE(file.SaveIfChanged(reason));
+  EXPECT_EQ(reason, std::strerror(ENOSPC));
+  EXPECT_FALSE(file.InStep());
+  EXPECT_FALSE(file.Save(reason));
+  EXPECT_EQ(Read(path), kLoose);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
+  // The hook is spent: the next write goes through.
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(file.InStep());
+  EXPECT_NE(Read(path).find("\"v\"=\"lost?\""), std::string::npos);
+
+  // After a failure, a registry that came back to what the file holds needs
+  // no write: the file is in step again.
+  Store("other");
+  FailNextSaves(1);
+  EXPECT_FALSE(file.SaveIfChanged(reason));
+  Store("lost?");
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(file.InStep());
+}
+
+TEST_F(RegistryFileTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
+  const std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  std::string reason;
+  chmod(path.c_str(), 0444);
+  Store("changed");
+  EXPECT_FALSE(file.SaveIfChanged(reason));
+  EXPECT_EQ(reason, "the file is read-only");
+  EXPECT_EQ(Read(path), kLoose);
+  chmod(path.c_str(), 0644);
+  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+}
+
+TEST_F(RegistryFileTest, ALinkStaysALinkToTheFileWritten) {
+  const std::string real = dir / "real.reg", link = dir / "link.reg";
+  Write(real, kLoose);
+  ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+  RegistryFile file(link);
+  bool sample = true;
+  std::string reason;
+  ASSERT_TRUE(file.CheckWritable(reason)) << reason;
+  ASSERT_TRUE(file.Load(sample, reason)) << reason;
+  EXPECT_FALSE(sample);
+  Store("through the link");
+  ASSERT_TRUE(file.SaveIfChanged(reason)) << reason;
+  struct stat st {};
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_NE(Read(real).find("through the link"), std::string::npos);
+}
+
+TEST_F(RegistryFileTest, LoadErrorsNameTheFileOnce) {
+  const std::string bad = dir / "bad.reg";
+  Write(bad, "REGEDIT4\n[HKEY\n");
+  bool sample = false;
+  std::string error;
+  EXPECT_FALSE(RegistryFile(bad).Load(sample, error));
+  EXPECT_EQ(Occurrences(error, "bad.reg"), 1u) << error;
+  EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+  const std::string outside = dir / "outside.reg";
+  Write(outside, "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Other]\n");
+  EXPECT_FALSE(RegistryFile(outside).Load(sample, error));
+  EXPECT_EQ(Occurrences(error, "outside.reg"), 1u) << error;
+}
+
+TEST(SaveFaultHook, TakesACountFromTheEnvironment) {
+  std::string error;
+  setenv("VELK_FAIL_SAVES", "x3", 1);
+  EXPECT_FALSE(FailSavesFromEnvironment(error));
+  EXPECT_NE(error.find("VELK_FAIL_SAVES"), std::string::npos);
+  setenv("VELK_FAIL_SAVES", "", 1);
+  EXPECT_TRUE(FailSavesFromEnvironment(error));
+  unsetenv("VELK_FAIL_SAVES");
+  EXPECT_TRUE(FailSavesFromEnvironment(error));
+}
+
+// A front end that records what reaches it, with the registry file's bytes
+// at that moment, and answers message boxes from a list.
+class Recorder : public FrontEnd {
+ public:
+  explicit Recorder(std::string path) : path_(std::move(path)) {}
+  HostCommand NextHostCommand(const std::vector<std::string>&, const std::vector<std::string>&) override {
+    Seen("host menu");
+    return HostCommand();
+  }
+  MenuAnswer ShowMenu(const MenuView&) override {
+    Seen("menu");
+    return MenuAnswer();
+  }
+  int RunDialog(DialogView&) override {
+    Seen("dialog");
+    return -1;
+  }
+  int ShowMessage(const MessageView& m) override {
+    Seen("message " + (m.lines.size() > 1 ? m.lines[1] : std::string()));
+    messages.push_back(m);
+    if (answers.empty()) return -1;
+    int a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+
+  std::vector<std::string> seen;    // what was shown, in order
+  std::vector<std::string> fileAt;  // the file's bytes when it was shown
+  std::vector<MessageView> messages;
+  std::vector<int> answers;
+
+ private:
+  void Seen(const std::string& what) {
+    seen.push_back(what);
+    fileAt.push_back(Read(path_));
+  }
+  std::string path_;
+};
+
+struct Quit {
+  std::string reason;
+};
+
+class SavingFrontEndTest : public RegistryFileTest {
+ protected:
+  std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  Recorder inner{path};
+  std::vector<std::string> notes;
+  SavingFrontEnd saving{inner, file, [this](const std::string& line) { notes.push_back(line); },
+                        [](const std::string& reason) { throw Quit{reason}; }};
+};
+
+TEST_F(SavingFrontEndTest, WhatThePlugInStoredIsOnDiskBeforeEachView) {
+  saving.NextHostCommand({}, {});
+  Store("in the menu");
+  saving.ShowMenu(MenuView());
+  Store("in the dialog");
+  DialogView dialog;
+  saving.RunDialog(dialog);
+  Store("in the box");
+  saving.ShowMessage(MessageView());
+  ASSERT_EQ(inner.seen.size(), 4u);
+  EXPECT_EQ(inner.fileAt[0], kLoose);  // nothing new: no write
+  EXPECT_NE(inner.fileAt[1].find("in the menu"), std::string::npos);
+  EXPECT_NE(inner.fileAt[2].find("in the dialog"), std::string::npos);
+  EXPECT_NE(inner.fileAt[3].find("in the box"), std::string::npos);
+  EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(SavingFrontEndTest, AFailedWriteAsksAndRetriesUntilItWorks) {
+  Store("applied");
+  FailNextSaves(2);
+  inner.answers = {SaveRetry, -1};  // Esc retries too
+  saving.ShowMenu(MenuView());
+  EXPECT_EQ(inner.seen, (std::vector<std::string>{"message Cannot write the registry file",
+                                                  "message Cannot write the registry file", "menu"}));
+  EXPECT_EQ(inner.fileAt[1], kLoose);
+  EXPECT_NE(inner.fileAt[2].find("applied"), std::string::npos);
+  const MessageView& box = inner.messages[0];
+  EXPECT_EQ(box.lines, (std::vector<std::string>{"velk", "Cannot write the registry file", path,
+                                                 std::strerror(ENOSPC)}));
+  EXPECT_EQ(box.buttons, (std::vector<std::string>{"Retry", "Quit without saving"}));
+  const std::string notWritten = std::string("registry file not written: ") + std::strerror(ENOSPC);
+  EXPECT_EQ(notes, (std::vector<std::string>{notWritten, notWritten, "registry file written"}));
+}
+
+TEST_F(SavingFrontEndTest, QuitWithoutSavingLeavesTheFileAsItWas) {
+  Store("applied");
+  FailNextSaves(1);
+  inner.answers = {SaveQuit};
+  try {
+    saving.Sync(true);
+    FAIL() << "the quit handler was not called";
+  } catch (const Quit& quit) {
+    EXPECT_EQ(quit.reason, std::strerror(ENOSPC));
+  }
+  EXPECT_EQ(Read(path), kLoose);
+  EXPECT_EQ(inner.seen.size(), 1u);
+}
+
+TEST(SaveFailedView, ShowsAPathCodePage437CannotHold) {
+  const MessageView box = SaveFailedView("/tmp/\xE2\x82\xAC/caf\xC3\xA9\xFF.reg", "reason");
+  ASSERT_EQ(box.lines.size(), 4u);
+  EXPECT_EQ(box.lines[2], "/tmp/?/caf\x82?.reg");  // the euro sign and the stray byte as '?', é as 0x82
+  EXPECT_EQ(box.flags, MessageErrorReport);
+}
+
+}  // namespace
+}  // namespace velk
+
+#endif

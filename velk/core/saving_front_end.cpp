@@ -1,40 +1,18 @@
 #include "core/saving_front_end.h"
 
 #include <cstdlib>
-#include <string_view>
 #include <utility>
 
 #include "host/host_abi.h"
 #include "interaction/oem.h"
 
 namespace velk {
-namespace {
-
-// UTF-8 as OEM bytes for showing: what code page 437 cannot hold (and
-// bytes that are not UTF-8) become '?'.
-std::string ShownAsOem(const std::string& utf8) {
-  std::string oem;
-  std::string_view text(utf8);
-  size_t at = 0;
-  while (at < text.size()) {
-    char32_t c = 0;
-    if (!NextUtf8(text, at, c)) {
-      ++at;
-      c = U'?';
-    }
-    const unsigned char byte = OemByte(c);
-    oem += byte && byte >= 0x20 ? static_cast<char>(byte) : '?';
-  }
-  return oem;
-}
-
-}  // namespace
 
 MessageView SaveFailedView(const std::string& path, const std::string& reason) {
   MessageView view;
   // The last line is the system's reason, as in the plug-in's error reports.
   view.flags = MessageErrorReport;
-  view.lines = {"velk", "Cannot write the registry file", ShownAsOem(path), ShownAsOem(reason)};
+  view.lines = {"velk", "Cannot write the registry file", Utf8ToOemShown(path), Utf8ToOemShown(reason)};
   view.buttons = {"Retry", "Quit without saving"};
   return view;
 }

@@ -136,6 +136,20 @@ bool Utf8ToOem(const std::string& utf8, std::string& oem, std::string& error) {
   return true;
 }
 
+std::string Utf8ToOemShown(const std::string& utf8) {
+  std::string oem;
+  for (size_t at = 0; at < utf8.size();) {
+    char32_t c = 0;
+    if (!NextUtf8(utf8, at, c)) {
+      ++at;
+      c = U'?';
+    }
+    const unsigned char byte = OemByte(c);
+    oem += byte >= 0x20 ? static_cast<char>(byte) : '?';
+  }
+  return oem;
+}
+
 bool NextUtf8(std::string_view text, size_t& at, char32_t& c) {
   if (at >= text.size()) return false;
   const unsigned char lead = static_cast<unsigned char>(text[at]);

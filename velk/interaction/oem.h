@@ -26,6 +26,10 @@ std::string OemToUtf8(const std::string& oem);
 // UTF-8 as OEM bytes. False, with error naming the first character that the
 // code page cannot hold (or the invalid byte), when the text does not convert.
 bool Utf8ToOem(const std::string& utf8, std::string& oem, std::string& error);
+// UTF-8 as OEM bytes for showing, never refused: a character the code page
+// cannot hold, a control character and a byte that is not UTF-8 each become
+// '?'.
+std::string Utf8ToOemShown(const std::string& utf8);
 
 // Reads the UTF-8 sequence at `at` into c and moves `at` past it. False, with
 // `at` unchanged, for a byte that starts no valid sequence there (overlong

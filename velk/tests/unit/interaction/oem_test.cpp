@@ -32,6 +32,15 @@ TEST(Oem, EveryPrintableByteSurvivesTheTripThroughUtf8) {
   EXPECT_EQ(OemCharacter(0xE1), U'\u00DF');
 }
 
+TEST(Oem, TextForShowingReplacesWhatCannotBeShownByQuestionMarks) {
+  // A box character converts; the euro sign, a stray byte, a tab and an
+  // encoded U+0000 cannot be shown and become '?' each.
+  EXPECT_EQ(Utf8ToOemShown("a\xE2\x94\x82" "b"), "a\xB3" "b");
+  EXPECT_EQ(Utf8ToOemShown("\xE2\x82\xAC\xFFx\t\xC3\xA9"), "??x?\x82");
+  EXPECT_EQ(Utf8ToOemShown(std::string("\0z", 2)), "?z");
+  EXPECT_EQ(Utf8ToOemShown(""), "");
+}
+
 TEST(Oem, RefusalsNameTheCharacterOrTheByte) {
   std::string oem = "kept", error;
   EXPECT_FALSE(Utf8ToOem("ab\xE2\x82\xAC", oem, error));  // the euro sign

@@ -56,7 +56,8 @@ binfmt_state() {
 }
 
 # The prefix holds the 32-bit system DLLs that 32-bit programs load (its
-# syswow64 folder); a prefix made while 32-bit code could not run has none.
+# syswow64 folder); a prefix made without wine32's files has none
+# (tools/setup-wine.sh says what decides it).
 prefix_has_32bit() {
   [ -f "$wine_prefix/drive_c/windows/syswow64/kernel32.dll" ]
 }

@@ -41,8 +41,7 @@ int CompareNames(const std::string& a, const std::string& b);
 // The Unicode code point of a byte of the ANSI code page 1252.
 uint32_t AnsiToUnicode(uint8_t byte);
 
+// Reads and parses a file; error names the path.
 bool ReadFile(const std::string& path, File& out, std::string& error);
-// Writes to a temporary file beside path and renames it over path.
-bool WriteFileAtomic(const std::string& path, const File& file, std::string& error);
 
 }  // namespace regfile

@@ -24,14 +24,6 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef _WIN32
-#include <windows.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace regfile {
 
 namespace {
@@ -560,63 +552,6 @@ bool ReadFile(const std::string& path, File& out, std::string& error) {
     return false;
   }
   return true;
-}
-
-bool WriteFileAtomic(const std::string& path, const File& file, std::string& error) {
-  const std::string text = Write(file);
-#ifdef _WIN32
-  const std::string temp = path + ".tmp" + std::to_string(_getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) {
-    error = temp + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    error = temp + ": write error";
-    std::remove(temp.c_str());
-    return false;
-  }
-  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = path + ": cannot replace the file (error " + std::to_string(GetLastError()) + ")";
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
-#else
-  const std::string temp = path + ".tmp" + std::to_string(getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) {
-    error = temp + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == text.size();
-  int savedErrno = errno;
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) {
-    error = temp + ": " + std::strerror(savedErrno ? savedErrno : errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = path + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-#endif
 }
 
 }  // namespace regfile

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include <windows.h>
 
@@ -177,6 +178,36 @@ TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   EXPECT_EQ(Read(path), kLoose);
   EXPECT_TRUE(file.Save(error)) << error;
   EXPECT_EQ(Read(path), written);
+}
+
+// Every byte of every value goes through the file and comes back: texts
+// with every byte value, an embedded zero, no terminator, binary data.
+TEST_F(RegistryFileTest, EveryByteOfEveryValueComesBackFromTheFile) {
+  const std::string path = dir / "r.reg";
+  RegistryFile file = Loaded(path);
+  std::string everyByte;
+  for (int b = 1; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
+  regfile::File awkward;
+  awkward.keys.push_back({"HKEY_CURRENT_USER\\Software\\VELK\\Test", {}});
+  for (const auto& [name, type, bytes] : {std::tuple<const char*, uint32_t, std::string>{"all", 1, everyByte + '\0'},
+                                          {"embedded", 1, std::string("a\0b\0", 4)},
+                                          {"unended", 1, "open"},
+                                          {"binary", 3, std::string("\0\xff\x10", 3)}}) {
+    awkward.keys[0].values.push_back({name, type, std::vector<uint8_t>(bytes.begin(), bytes.end())});
+  }
+  std::string error;
+  ASSERT_TRUE(ImportBranch(awkward, error)) << error;
+  regfile::File stored;
+  ASSERT_TRUE(ExportBranch(stored, error)) << error;
+  ASSERT_TRUE(file.Save(error)) << error;
+
+  RegistryFile again(path);
+  bool sample = true;
+  ASSERT_TRUE(again.Load(sample, error)) << error;
+  regfile::File reloaded;
+  ASSERT_TRUE(ExportBranch(reloaded, error)) << error;
+  EXPECT_EQ(regfile::Write(reloaded), regfile::Write(stored));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
 }
 
 // The plug-in stores through the registry calls, not by imports: what it

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "regfile.h"
+#include "reg_format.h"
 
-// Registry tree (portable/src/registry.cpp).
+// Registry tree (portable/src/win_registry.cpp).
 // Removes every key and value below HKEY_CURRENT_USER.
 void WinportRegistryClear();
 // Adds the keys and values of a parsed .reg file. Key paths must start with

@@ -160,7 +160,7 @@ typedef struct _CRITICAL_SECTION {
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD code);
 
-// Registry (portable/src/registry.cpp).
+// Registry (portable/src/win_registry.cpp).
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,

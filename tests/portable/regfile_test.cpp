@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "regfile.h"
+#include "reg_format.h"
 
 #ifdef _WIN32
 #include <windows.h>

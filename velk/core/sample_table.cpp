@@ -2,7 +2,7 @@
 // exist yet: realistic entries in four groups, each group with its header.
 #include <cstring>
 
-#include "core/registry_io.h"
+#include "core/velk_branch.h"
 
 namespace velk {
 namespace {

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "core/frontend.h"
+#include "core/front_end.h"
 
 namespace velk {
 

@@ -33,7 +33,7 @@
 #include <string>
 #include <vector>
 
-#include "regfile.h"
+#include "reg_format.h"
 #include "registry_write_switch.h"
 #include "winport.h"
 

@@ -17,7 +17,7 @@
 // terminator at the end, no control bytes); otherwise as hex(1): so every
 // byte survives. Bytes 0x80 and above stay raw in quoted texts, as REGEDIT4
 // texts are in the ANSI code page.
-#include "regfile.h"
+#include "reg_format.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -139,6 +139,10 @@ class Parser {
   std::string ToBytes(const Line& line, size_t from, size_t to) const;
   bool ParseKey(const Line& line);
   bool ParseValue(const Line& line);
+  bool ParseTextData(const Line& line, size_t pos, Value& value);
+  bool ParseDwordData(const Line& line, size_t pos, Value& value);
+  bool ParseHexData(const Line& line, size_t pos, Value& value);
+  void StoreValue(Value value);
   bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
   bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
   Key& CurrentKey() { return file.keys[currentKey]; }
@@ -308,6 +312,18 @@ bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word)
   return true;
 }
 
+// Reads the hex digits at pos into number; false when there are more than
+// eight. digits is how many were read.
+bool ReadHexNumber(const std::vector<uint32_t>& line, size_t& pos, uint32_t& number, int& digits) {
+  number = 0;
+  digits = 0;
+  while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+    number = number * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
+    if (++digits > 8) return false;
+  }
+  return true;
+}
+
 bool Parser::ParseValue(const Line& line) {
   if (currentKey < 0) return Fail("value before the first key");
   size_t pos = SkipBlanks(line, 0);
@@ -322,59 +338,73 @@ bool Parser::ParseValue(const Line& line) {
   pos = SkipBlanks(line, pos + 1);
   if (pos >= line.size()) return Fail("value without data");
   if (line[pos] == '-') return Fail("deleting values (=-) is not supported");
+  bool ok;
   if (line[pos] == '"') {
-    std::string text;
-    if (!ParseQuoted(line, pos, text)) return false;
-    size_t rest = SkipBlanks(line, pos);
-    if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
-    value.type = kRegSz;
-    value.data.assign(text.begin(), text.end());
-    value.data.push_back(0);
+    ok = ParseTextData(line, pos, value);
   } else if (StartsWith(line, pos, "dword:")) {
-    pos += 6;
-    uint32_t number = 0;
-    int digits = 0;
-    while (pos < line.size() && HexDigit(line[pos]) >= 0) {
-      number = number * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
-      if (++digits > 8) return Fail("dword with more than 8 hex digits");
-    }
-    size_t rest = SkipBlanks(line, pos);
-    if (digits == 0 || (rest != line.size() && line[rest] != ';')) return Fail("bad dword");
-    value.type = kRegDword;
-    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<uint8_t>(number >> (8 * i)));
+    ok = ParseDwordData(line, pos + 6, value);
   } else if (StartsWith(line, pos, "hex")) {
-    pos += 3;
-    uint32_t type = kRegBinary;
-    if (pos < line.size() && line[pos] == '(') {
-      ++pos;
-      type = 0;
-      int digits = 0;
-      while (pos < line.size() && HexDigit(line[pos]) >= 0) {
-        type = type * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
-        if (++digits > 8) return Fail("bad hex(type)");
-      }
-      if (digits == 0 || pos >= line.size() || line[pos] != ')') return Fail("bad hex(type)");
-      ++pos;
-    }
-    if (pos >= line.size() || line[pos] != ':') return Fail("expected ':' after hex");
-    if (!ParseHex(line, pos + 1, value.data)) return false;
-    value.type = type;
-    if (version5 && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
-      value.data = WideDataToAnsi(value.data);
-    }
+    ok = ParseHexData(line, pos + 3, value);
   } else {
-    return Fail("unknown value data");
+    ok = Fail("unknown value data");
   }
+  if (ok) StoreValue(std::move(value));
+  return ok;
+}
+
+bool Parser::ParseTextData(const Line& line, size_t pos, Value& value) {
+  std::string text;
+  if (!ParseQuoted(line, pos, text)) return false;
+  size_t rest = SkipBlanks(line, pos);
+  if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
+  value.type = kRegSz;
+  value.data.assign(text.begin(), text.end());
+  value.data.push_back(0);
+  return true;
+}
+
+bool Parser::ParseDwordData(const Line& line, size_t pos, Value& value) {
+  uint32_t number;
+  int digits;
+  if (!ReadHexNumber(line, pos, number, digits)) return Fail("dword with more than 8 hex digits");
+  size_t rest = SkipBlanks(line, pos);
+  if (digits == 0 || (rest != line.size() && line[rest] != ';')) return Fail("bad dword");
+  value.type = kRegDword;
+  for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<uint8_t>(number >> (8 * i)));
+  return true;
+}
+
+// pos is just after "hex": an optional "(type)", then ':' and the bytes.
+bool Parser::ParseHexData(const Line& line, size_t pos, Value& value) {
+  uint32_t type = kRegBinary;
+  if (pos < line.size() && line[pos] == '(') {
+    ++pos;
+    int digits;
+    if (!ReadHexNumber(line, pos, type, digits) || digits == 0 || pos >= line.size() || line[pos] != ')') {
+      return Fail("bad hex(type)");
+    }
+    ++pos;
+  }
+  if (pos >= line.size() || line[pos] != ':') return Fail("expected ':' after hex");
+  if (!ParseHex(line, pos + 1, value.data)) return false;
+  value.type = type;
+  if (version5 && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
+    value.data = WideDataToAnsi(value.data);
+  }
+  return true;
+}
+
+// A value named again in the same key replaces the earlier one in its place.
+void Parser::StoreValue(Value value) {
   Key& key = CurrentKey();
   for (Value& existing : key.values) {
     if (CompareNames(existing.name, value.name) == 0) {
       existing.type = value.type;
       existing.data = std::move(value.data);
-      return true;
+      return;
     }
   }
   key.values.push_back(std::move(value));
-  return true;
 }
 
 // ---- writing ----------------------------------------------------------------

@@ -28,11 +28,8 @@ namespace regfile {
 
 namespace {
 
-constexpr uint32_t kRegSz = 1;
-constexpr uint32_t kRegExpandSz = 2;
-constexpr uint32_t kRegBinary = 3;
-constexpr uint32_t kRegDword = 4;
-constexpr uint32_t kRegMultiSz = 7;
+// The value types of windows.h that the format treats apart.
+enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7 };
 
 // Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
 // undefined map to the C1 control of the same number, as Windows maps them.

@@ -129,10 +129,10 @@ std::string SignalName(int sig) {
              "stopped: " + SignalName(sig));
 }
 
-// The user chose to quit without saving after a failed write.
+// The user chose to quit without saving after a failed write (of
+// registryFile: the saving front end that asks is made after it is set).
 [[noreturn]] void QuitWithoutSaving(const std::string& reason) {
-  const std::string path = registryFile ? registryFile->Path() : std::string();
-  EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(path, reason) + "; quit without saving",
+  EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(registryFile->Path(), reason) + "; quit without saving",
              "quit without saving");
 }
 

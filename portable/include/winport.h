@@ -18,7 +18,8 @@ bool WinportRegistryImport(const regfile::File& file, std::string& error);
 regfile::File WinportRegistryExport(const std::string& rootPath);
 // Makes the n-th mutating call (RegCreateKeyExA, RegSetValueExA,
 // RegDeleteKeyA, RegDeleteValueA), counted from this call on, fail once with
-// ERROR_ACCESS_DENIED. n = 0 switches the fault off.
+// ERROR_ACCESS_DENIED. n = 0 switches the fault off. (The counting is
+// registry_write_switch.h's, which velk's hooks on Windows count with too.)
 void WinportRegistryFailNthWrite(int n);
 // Number of mutating calls since the last WinportRegistryFailNthWrite.
 int WinportRegistryWriteCount();

@@ -26,7 +26,7 @@
 namespace velk {
 
 struct TerminalOptions {
-  // The plug-in's help file (velk's help format, see README "Help file").
+  // The plug-in's help file (velk's help format, docs/velk.md).
   // Empty or unreadable: F1 says that no help is available.
   std::string helpFile;
   // The console screen-buffer width the plug-in is told (its dialogs widen

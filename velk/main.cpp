@@ -24,10 +24,10 @@
 #include "core/plugin_hooks.h"
 #include "core/plugin_module.h"
 #include "core/registry_store.h"
-#include "core/velk_branch.h"
 #include "core/saving_front_end.h"
 #include "core/shutdown.h"
 #include "core/transcript.h"
+#include "core/velk_branch.h"
 #include "script/script_front_end.h"
 
 #if !defined(_WIN32)

@@ -15,6 +15,9 @@ A scenario is a directory with:
                 runs at most one such scenario, last. The file's text says
                 why; only its presence counts.
 
+The package velk_scenarios beside this file reads, runs and checks
+scenarios for this runner, run_batch.py and the CI tools.
+
 velk runs twice, each time in a fresh directory below --work; the checks are
 made on the first run, and the second run must leave a byte-identical
 registry file and transcript (velk's output is deterministic).

@@ -166,7 +166,7 @@ TEST(Options, BothFormsOfAValueAndTheLimits) {
   EXPECT_TRUE(h.help);
 }
 
-TEST(RegistryStore, BranchCheckAndAncestors) {
+TEST(VelkBranch, BranchCheckAndAncestors) {
   regfile::File f;
   f.keys.push_back(regfile::Key{"HKEY_CURRENT_USER\\Software\\VELK\\A\\B\\C", {}});
   f.keys.push_back(regfile::Key{"hkey_current_user\\software\\velk\\a", {}});
@@ -184,7 +184,7 @@ TEST(RegistryStore, BranchCheckAndAncestors) {
   EXPECT_NE(error.find("VELKER"), std::string::npos);
 }
 
-TEST(RegistryStore, SampleTableHasGroupsWithHeaders) {
+TEST(VelkBranch, SampleTableHasGroupsWithHeaders) {
   regfile::File f = SampleTable();
   int headers = 0, entries = 0;
   for (const auto& k : f.keys) {

@@ -22,8 +22,8 @@
 #include <windows.h>
 
 #include "core/registry_store.h"
-#include "core/velk_branch.h"
 #include "core/saving_front_end.h"
+#include "core/velk_branch.h"
 #include "reg_format.h"
 
 namespace velk {

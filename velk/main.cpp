@@ -23,11 +23,11 @@
 #include "core/options.h"
 #include "core/plugin_hooks.h"
 #include "core/plugin_module.h"
-#include "core/registry_file.h"
-#include "core/registry_io.h"
+#include "core/registry_store.h"
 #include "core/saving_front_end.h"
 #include "core/shutdown.h"
 #include "core/transcript.h"
+#include "core/velk_branch.h"
 #include "script/script_front_end.h"
 
 #if !defined(_WIN32)
@@ -54,7 +54,7 @@ constexpr char PathSeparator = '/';
 // the other holds.
 std::ofstream* transcriptStream = nullptr;
 velk::TranscriptFrontEnd* transcriptFront = nullptr;
-velk::RegistryFile* registryFile = nullptr;
+velk::RegistryStore* registryFile = nullptr;
 
 int Fail(const std::string& message) {
   std::cerr << "velk: " << message << "\n";
@@ -129,10 +129,10 @@ std::string SignalName(int sig) {
              "stopped: " + SignalName(sig));
 }
 
-// The user chose to quit without saving after a failed write.
+// The user chose to quit without saving after a failed write (of
+// registryFile: the saving front end that asks is made after it is set).
 [[noreturn]] void QuitWithoutSaving(const std::string& reason) {
-  const std::string path = registryFile ? registryFile->Path() : std::string();
-  EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(path, reason) + "; quit without saving",
+  EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(registryFile->Path(), reason) + "; quit without saving",
              "quit without saving");
 }
 
@@ -158,7 +158,7 @@ class Run {
 
   velk::Options options;
   std::string pluginPath, languagePath;
-  std::unique_ptr<velk::RegistryFile> registry;
+  std::unique_ptr<velk::RegistryStore> registry;
   velk::Language language;
   std::vector<velk::ScriptCommand> commands;
   int columns = 0;
@@ -200,7 +200,7 @@ bool Run::ReadFiles(std::string& error) {
                                           : options.pluginPath;
   languagePath = options.languageFile.empty() ? DirectoryOf(pluginPath) + PathSeparator + "TollexEng.lng"
                                               : options.languageFile;
-  registry = std::make_unique<velk::RegistryFile>(options.registryFile.empty() ? velk::DefaultRegistryPath()
+  registry = std::make_unique<velk::RegistryStore>(options.registryFile.empty() ? velk::DefaultRegistryPath()
                                                                                 : options.registryFile);
   if (!language.Load(languagePath, error)) return false;
   if (options.scriptFile.empty()) return true;

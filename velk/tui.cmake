@@ -5,7 +5,8 @@
 #   velk_tui          static library of velk/tui/
 #   velk_tui_tests    unit tests of the terminal-free parts (GoogleTest)
 #   velk_tui_demo     the front end on made-up screens, for trying it by hand
-#   tmux tests        velk itself in a detached tmux session (tests/tui/tmux_test.sh)
+#   tmux tests        velk itself in a detached tmux session, one behaviour per
+#                     script in tests/tui/tmux/ (the library: tests/tui/tmux_lib.sh)
 set(CURSES_NEED_NCURSES TRUE)
 set(CURSES_NEED_WIDE TRUE)
 find_package(Curses REQUIRED)
@@ -35,35 +36,33 @@ if(TOLLEX_TESTS)
   include(GoogleTest)
   gtest_discover_tests(velk_tui_tests DISCOVERY_MODE PRE_TEST)
 
-  # The screen tests run velk in tmux; without tmux they are skipped (77).
-  # They are registered once the directory that includes this file is done,
-  # so that the target velk exists by then.
+  # The tmux tests run velk in tmux, one behaviour per script in
+  # tests/tui/tmux/; without tmux they are skipped (77). They are registered
+  # once the directory that includes this file is done, so that the target
+  # velk exists by then.
+  function(velk_tui_add_tmux_test name script timeout)
+    add_test(NAME ${name}
+             COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux/${script}.sh
+                     $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data ${ARGN})
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
+  endfunction()
   function(velk_tui_register_tmux_tests)
-    foreach(case IN ITEMS list edit apply keys help same)
-      add_test(NAME velk_tui_tmux_${case}
-               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_test.sh ${case}
-                       $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
-      set_tests_properties(velk_tui_tmux_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+    # At the terminal: the list, editing, applying, keys, help, and the
+    # same answers as a script gives.
+    foreach(behaviour IN ITEMS list edit apply keys help same)
+      velk_tui_add_tmux_test(velk.tmux.${behaviour} ${behaviour} 120)
     endforeach()
-    # What velk draws, at three sizes (tests/tui/tmux_screen_test.sh).
+    # What velk draws, at three sizes.
     foreach(size IN ITEMS 100x32 80x24 200x50)
-      foreach(case IN ITEMS repaint resize suspend wide)
-        add_test(NAME velk_tui_tmux_screen_${case}_${size}
-                 COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_screen_test.sh ${case} ${size}
-                         $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
-        set_tests_properties(velk_tui_tmux_screen_${case}_${size} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240)
+      foreach(behaviour IN ITEMS repaint resize suspend wide)
+        velk_tui_add_tmux_test(velk.tmux.${behaviour}.${size} ${behaviour} 240 ${size})
       endforeach()
     endforeach()
-    add_test(NAME velk_tui_tmux_screen_unusable
-             COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_screen_test.sh unusable 100x32
-                     $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
-    set_tests_properties(velk_tui_tmux_screen_unusable PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
-    # The registry file and velk's ways of ending, at three terminal sizes.
-    foreach(case IN ITEMS signals hangup refused permissions save_fails)
-      add_test(NAME velk_tui_tmux_data_${case}
-               COMMAND bash ${VELK_TUI_ROOT}/velk/tests/tui/tmux_data_test.sh ${case}
-                       $<TARGET_FILE:velk> $<TARGET_FILE:Tollex> ${VELK_TUI_ROOT}/data)
-      set_tests_properties(velk_tui_tmux_data_${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+    velk_tui_add_tmux_test(velk.tmux.unusable unusable 120)
+    # The registry file and velk's ways of ending; each script runs at the
+    # three sizes itself.
+    foreach(behaviour IN ITEMS signals hangup refused permissions save_fails)
+      velk_tui_add_tmux_test(velk.tmux.${behaviour} ${behaviour} 600)
     endforeach()
   endfunction()
   cmake_language(DEFER CALL velk_tui_register_tmux_tests)

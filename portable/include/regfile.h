@@ -1,48 +1,5 @@
-// Registry export files (.reg): a neutral model of their contents, a reader
-// for the REGEDIT4 and the UTF-16 "Windows Registry Editor Version 5.00"
-// forms, and a writer of the REGEDIT4 form. Used by the portable registry
-// and by the stand-in host to import and export the registry on every build.
+// The .reg file model's old header name, still included by the fuzz target;
+// reg_format.h is the header.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
-namespace regfile {
-
-struct Value {
-  std::string name;           // "" is the key's default value ("@")
-  uint32_t type = 0;          // REG_SZ, REG_DWORD, REG_BINARY, ...
-  std::vector<uint8_t> data;  // the stored bytes, exactly (REG_SZ with its terminator)
-};
-
-struct Key {
-  std::string path;           // full path, e.g. "HKEY_CURRENT_USER\\Software\\VELK"
-  std::vector<Value> values;
-};
-
-struct File {
-  std::vector<Key> keys;      // in file order; a key's parents need not be listed
-};
-
-// Parses the bytes of a .reg file. On failure returns false and sets error to
-// a message naming the line.
-bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error);
-// Writes the REGEDIT4 form. Every byte of every value survives Parse(Write(f)).
-std::string Write(const File& file);
-// Sorts keys by path and each key's values by name, case-insensitively, so
-// that two exports of the same registry are byte-identical.
-void Canonicalize(File& file);
-
-// Compares two key or value names as the registry orders and matches them:
-// each byte is taken in the ANSI code page 1252 and compared by its lower
-// case; a name that is a prefix of another sorts first. 0 means the same name.
-int CompareNames(const std::string& a, const std::string& b);
-// The Unicode code point of a byte of the ANSI code page 1252.
-uint32_t AnsiToUnicode(uint8_t byte);
-
-bool ReadFile(const std::string& path, File& out, std::string& error);
-// Writes to a temporary file beside path and renames it over path.
-bool WriteFileAtomic(const std::string& path, const File& file, std::string& error);
-
-}  // namespace regfile
+#include "reg_format.h"

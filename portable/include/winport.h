@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "regfile.h"
+#include "reg_format.h"
 
-// Registry tree (portable/src/registry.cpp).
+// Registry tree (portable/src/win_registry.cpp).
 // Removes every key and value below HKEY_CURRENT_USER.
 void WinportRegistryClear();
 // Adds the keys and values of a parsed .reg file. Key paths must start with
@@ -18,7 +18,8 @@ bool WinportRegistryImport(const regfile::File& file, std::string& error);
 regfile::File WinportRegistryExport(const std::string& rootPath);
 // Makes the n-th mutating call (RegCreateKeyExA, RegSetValueExA,
 // RegDeleteKeyA, RegDeleteValueA), counted from this call on, fail once with
-// ERROR_ACCESS_DENIED. n = 0 switches the fault off.
+// ERROR_ACCESS_DENIED. n = 0 switches the fault off. (The counting is
+// registry_write_switch.h's, which velk's hooks on Windows count with too.)
 void WinportRegistryFailNthWrite(int n);
 // Number of mutating calls since the last WinportRegistryFailNthWrite.
 int WinportRegistryWriteCount();

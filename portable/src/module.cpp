@@ -22,10 +22,6 @@
 
 #include <windows.h>
 
-#ifndef ERROR_INSUFFICIENT_BUFFER
-#define ERROR_INSUFFICIENT_BUFFER 122L
-#endif
-
 namespace {
 
 std::string MapModuleName(const char* name) {

@@ -104,10 +104,14 @@ typedef struct _CRITICAL_SECTION {
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_NOACCESS 998L
 #define ERROR_KEY_DELETED 1018L
 
 #define KEY_QUERY_VALUE 0x0001
@@ -156,7 +160,7 @@ typedef struct _CRITICAL_SECTION {
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD code);
 
-// Registry (portable/src/registry.cpp).
+// Registry (portable/src/win_registry.cpp).
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,

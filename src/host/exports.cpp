@@ -11,13 +11,6 @@
 #include "storage/settings.h"
 #include "ui/session.h"
 
-#ifndef ERROR_BAD_PATHNAME
-#define ERROR_BAD_PATHNAME 161L
-#endif
-#ifndef ERROR_FILENAME_EXCED_RANGE
-#define ERROR_FILENAME_EXCED_RANGE 206L
-#endif
-
 namespace {
 
 // The open-from codes for which the plug-in shows nothing.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "regfile.h"
+#include "reg_format.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -235,13 +235,6 @@ TEST(RegFile, CanonicalOrderIsTheRegistrysTreeOrder) {
   EXPECT_EQ(file.keys[4].values[1].name, "z");
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string TempPath(const std::string& name) {
 #ifdef _WIN32
   char dir[MAX_PATH];
@@ -252,47 +245,20 @@ std::string TempPath(const std::string& name) {
 #endif
 }
 
-TEST(RegFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
-  const std::string path = TempPath("tollex_regfile_atomic.reg");
-  std::remove(path.c_str());
-  regfile::File first = AwkwardValues("HKEY_CURRENT_USER\\First");
-  std::string error;
-  ASSERT_TRUE(regfile::WriteFileAtomic(path, first, error)) << error;
-  EXPECT_EQ(ReadWhole(path), regfile::Write(first));
-
-  regfile::File second;
-  second.keys.push_back({"HKEY_CURRENT_USER\\Second", {MakeValue("v", 1, Lit("2\0"))}});
-  ASSERT_TRUE(regfile::WriteFileAtomic(path, second, error)) << error;
-  EXPECT_EQ(ReadWhole(path), regfile::Write(second));
-
-  regfile::File read;
-  ASSERT_TRUE(regfile::ReadFile(path, read, error)) << error;
-  ASSERT_EQ(read.keys.size(), 1u);
-  EXPECT_EQ(read.keys[0].path, "HKEY_CURRENT_USER\\Second");
-
-  // Nothing but the file itself is left beside it.
-  const std::string dir = path.substr(0, path.find_last_of("/\\") + 1);
-  const std::string base = path.substr(dir.size());
-#ifdef _WIN32
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + ".tmp*").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-#else
-  std::FILE* listing = popen(("ls -a '" + dir + "' | grep -F '" + base + ".tmp'").c_str(), "r");
-  char leftover[512] = {0};
-  EXPECT_EQ(std::fgets(leftover, sizeof leftover, listing), nullptr) << leftover;
-  pclose(listing);
-#endif
-  std::remove(path.c_str());
+void WriteWhole(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(RegFile, FailedWritesAndReadsReportThePath) {
-  std::string error;
-  const std::string missingDir = TempPath("tollex_no_such_dir") + "/sub/file.reg";
-  EXPECT_FALSE(regfile::WriteFileAtomic(missingDir, regfile::File{}, error));
-  EXPECT_NE(error.find("file.reg"), std::string::npos) << error;
+TEST(RegFile, ReadFileTakesWhatWriteWroteAndNamesThePathWhenItFails) {
+  const std::string path = TempPath("tollex_regfile_read.reg");
+  const regfile::File written = AwkwardValues("HKEY_CURRENT_USER\\First");
+  WriteWhole(path, regfile::Write(written));
   regfile::File read;
+  std::string error;
+  ASSERT_TRUE(regfile::ReadFile(path, read, error)) << error;
+  EXPECT_EQ(regfile::Write(read), regfile::Write(written));
+  std::remove(path.c_str());
+
   EXPECT_FALSE(regfile::ReadFile(TempPath("tollex_no_such_file.reg"), read, error));
   EXPECT_NE(error.find("tollex_no_such_file.reg"), std::string::npos) << error;
 }
@@ -312,8 +278,8 @@ TEST(RegFile, InteroperatesWithTheSystemsRegTool) {
                         MakeValue("GroupChar", 4, Lit("\xcd\0\0\0")),
                         MakeValue("Binary", 3, Lit("\0\x10\xff"))}});
   const std::string path = TempPath("tollex_interop.reg");
+  WriteWhole(path, regfile::Write(file));
   std::string error;
-  ASSERT_TRUE(regfile::WriteFileAtomic(path, file, error)) << error;
   ASSERT_EQ(std::system(("reg import \"" + path + "\" >NUL 2>&1").c_str()), 0);
   for (const regfile::Value& value : file.keys[0].values) {
     regtest::RawValue stored = regtest::GetRaw(scratch / "Type0", value.name.c_str());

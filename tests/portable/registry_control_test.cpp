@@ -62,15 +62,22 @@ TEST(RegistryControl, ImportOutsideTheUsersHiveChangesNothing) {
   EXPECT_FALSE(regtest::Exists(scratch.Path()));
 }
 
+// A value's two bytes, "x" and its terminator.
+const BYTE* const kX = reinterpret_cast<const BYTE*>("x");
+
+// Makes the scratch key and opens it with every access.
+void MakeAndOpen(const ScratchKey& scratch, HKEY& key) {
+  ASSERT_TRUE(regtest::CreateKey(scratch.Path()));
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.Path().c_str(), &key), ERROR_SUCCESS);
+}
+
 TEST(RegistryControl, FaultSwitchFailsTheNthMutatingCallOnce) {
   ScratchKey scratch("Fault");
-  ASSERT_TRUE(regtest::CreateKey(scratch.Path()));
   HKEY key;
-  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.Path().c_str(), &key), ERROR_SUCCESS);
-  const BYTE* data = reinterpret_cast<const BYTE*>("x");
+  ASSERT_NO_FATAL_FAILURE(MakeAndOpen(scratch, key));
 
   WinportRegistryFailNthWrite(3);
-  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, kX, 2), ERROR_SUCCESS);
   // Reads do not count.
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExA(key, "one", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
@@ -87,7 +94,7 @@ TEST(RegistryControl, FaultSwitchFailsTheNthMutatingCallOnce) {
   EXPECT_EQ(WinportRegistryWriteCount(), 0);
   EXPECT_EQ(RegDeleteValueA(key, "missing"), ERROR_ACCESS_DENIED);
   WinportRegistryFailNthWrite(0);
-  EXPECT_EQ(RegSetValueExA(key, "two", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExA(key, "two", 0, REG_SZ, kX, 2), ERROR_SUCCESS);
   EXPECT_EQ(WinportRegistryWriteCount(), 1);
   RegCloseKey(key);
 }
@@ -101,11 +108,10 @@ TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
   HKEY doomed;
   ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (scratch / "Doomed").c_str(), &doomed), ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, (scratch / "Doomed").c_str()), ERROR_SUCCESS);
-  const BYTE* data = reinterpret_cast<const BYTE*>("x");
   HKEY child = nullptr;
 
   WinportRegistryFailNthWrite(0);
-  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, data, 2), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, kX, 2), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteValueA(doomed, "v"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteKeyA(doomed, "x"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, &child, nullptr), ERROR_KEY_DELETED);
@@ -127,7 +133,7 @@ TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
 
   // The switch fires ahead of the handle check and of the result check.
   WinportRegistryFailNthWrite(1);
-  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, data, 2), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegSetValueExA(doomed, "v", 0, REG_SZ, kX, 2), ERROR_ACCESS_DENIED);
   WinportRegistryFailNthWrite(1);
   EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
   WinportRegistryFailNthWrite(1);
@@ -142,15 +148,13 @@ TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
 // an import; reads and the fault switch leave it alone.
 TEST(RegistryControl, ChangeCountMovesWithEveryPossibleChangeAndIsNeverReset) {
   ScratchKey scratch("Changes");
-  ASSERT_TRUE(regtest::CreateKey(scratch.Path()));
   HKEY key;
-  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.Path().c_str(), &key), ERROR_SUCCESS);
-  const BYTE* data = reinterpret_cast<const BYTE*>("x");
+  ASSERT_NO_FATAL_FAILURE(MakeAndOpen(scratch, key));
   const unsigned long long start = WinportRegistryChangeCount();
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExA(key, "none", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(WinportRegistryChangeCount(), start);
-  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, kX, 2), ERROR_SUCCESS);
   EXPECT_EQ(WinportRegistryChangeCount(), start + 1);
   WinportRegistryFailNthWrite(1);
   EXPECT_EQ(WinportRegistryChangeCount(), start + 1) << "the fault switch resets the write count only";

@@ -83,32 +83,33 @@ inline RawValue GetRaw(const std::string& path, const char* name) {
   return value;
 }
 
-inline std::vector<std::string> Subkeys(const std::string& path) {
-  std::vector<std::string> names;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.push_back(name);
-  }
-  RegCloseKey(key);
-  return names;
-}
-
-inline std::vector<std::string> ValueNames(const std::string& path) {
+// The names enumerate (a call of RegEnumKeyExA's or RegEnumValueA's shape,
+// without its optional arguments) gives for the key at path, in order.
+template <typename Enumerate>
+std::vector<std::string> EnumeratedNames(const std::string& path, Enumerate enumerate) {
   std::vector<std::string> names;
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
   for (DWORD i = 0;; ++i) {
     char name[16384];
     DWORD size = sizeof name;
-    if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (enumerate(key, i, name, &size) != ERROR_SUCCESS) break;
     names.push_back(name);
   }
   RegCloseKey(key);
   return names;
+}
+
+inline std::vector<std::string> Subkeys(const std::string& path) {
+  return EnumeratedNames(path, [](HKEY key, DWORD i, char* name, DWORD* size) {
+    return RegEnumKeyExA(key, i, name, size, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+inline std::vector<std::string> ValueNames(const std::string& path) {
+  return EnumeratedNames(path, [](HKEY key, DWORD i, char* name, DWORD* size) {
+    return RegEnumValueA(key, i, name, size, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 // A key of the test's own, HKCU\Software\TollexTest\<name>, empty at the

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #ifndef _WIN32
 #include <thread>
@@ -104,11 +105,9 @@ std::string SystemText(DWORD code, DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER 
 }
 
 TEST(FormatMessageA, SystemTextsAsWineGivesThem) {
-  EXPECT_EQ(SystemText(0), "Success.\r\n");
-  EXPECT_EQ(SystemText(2), "File not found.\r\n");
-  EXPECT_EQ(SystemText(5), "Access denied.\r\n");
-  EXPECT_EQ(SystemText(259), "No more data available.\r\n");
-  EXPECT_EQ(SystemText(1018), "Key deleted.\r\n");
+  const std::pair<DWORD, const char*> texts[] = {{0, "Success."}, {2, "File not found."}, {5, "Access denied."},
+                                                 {259, "No more data available."}, {1018, "Key deleted."}};
+  for (const auto& [code, text] : texts) EXPECT_EQ(SystemText(code), std::string(text) + "\r\n") << code;
 }
 
 TEST(FormatMessageA, UnknownCodesAndInsertsFail) {

@@ -22,8 +22,8 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "velk", "tests"))
-import run_scenario  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "velk", "tests"))  # where the velk_scenarios package is
+from velk_scenarios.scenario import add_emulator_argument, emulator_of, run_velk  # noqa: E402
 
 
 def default_inputs():
@@ -49,16 +49,12 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--native", required=True, help="velk built natively")
     ap.add_argument("--windows", required=True, help="velk.exe built for Windows")
-    ap.add_argument("--emulator", action="append", default=[], help="program and arguments that run velk.exe")
+    add_emulator_argument(ap)
     ap.add_argument("--work", required=True)
     ap.add_argument("inputs", nargs="*")
     args = ap.parse_args()
-    emulator = [p for value in args.emulator for p in value.split(";") if p]
-    if emulator and os.path.exists(emulator[0]):
-        emulator[0] = os.path.abspath(emulator[0])  # velk runs in the scenario's directory
+    emulator = emulator_of(args)
     inputs = [os.path.abspath(d) for d in args.inputs] or default_inputs()
-    native = argparse.Namespace(velk=os.path.abspath(args.native), extra=[])
-    windows = argparse.Namespace(velk=os.path.abspath(args.windows), extra=[])
 
     same, differ = 0, 0
     for d in inputs:
@@ -68,8 +64,8 @@ def main():
             differ += 1
             print("%s: FAILED: no script in %s" % (name, d))
             continue
-        p1, _, reg1, tr1 = run_scenario.run_velk(native, d, os.path.join(work, "native"), [])
-        p2, _, reg2, tr2 = run_scenario.run_velk(windows, d, os.path.join(work, "wine"), emulator)
+        p1, _, reg1, tr1 = run_velk(args.native, d, os.path.join(work, "native"), [])
+        p2, _, reg2, tr2 = run_velk(args.windows, d, os.path.join(work, "wine"), emulator)
         problems = []
         if p1.returncode != p2.returncode:
             problems.append("  exit status: native %d, wine %d" % (p1.returncode, p2.returncode))

@@ -21,6 +21,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "velk", "tests"))
+from velk_scenarios.regedit4 import parse_reg  # noqa: E402  the REGEDIT4 reader of the scenarios
+
 BRANCH = "HKEY_CURRENT_USER\\Software\\VELK"
 ASSOC = BRANCH + "\\Associations"
 SETTINGS = BRANCH + "\\Plugins\\Tollex"
@@ -189,6 +192,16 @@ class Soak:
             group = not group
         return fields, group
 
+    def close_dialog(self, cancel_chance, what):
+        """Closes the edit dialog: cancelled (Esc) with the given chance,
+        else confirmed (Enter). True when confirmed."""
+        if self.rng.random() < cancel_chance:
+            self.emit("key Esc")
+            self.count(what + " cancelled")
+            return False
+        self.emit("key Enter")
+        return True
+
     def op_edit(self):
         shown = self.shown()
         if not shown:
@@ -198,11 +211,8 @@ class Soak:
         self.emit("key F4" if self.rng.random() < 0.5 else "key Enter")
         record = self.records[shown[line]]
         fields, group = self.dialog_edit(record)
-        if self.rng.random() < 0.1:
-            self.emit("key Esc")
-            self.count("edit cancelled")
+        if not self.close_dialog(0.1, "edit"):
             return
-        self.emit("key Enter")
         record.fields, record.group = fields, group
         self.changed = True
         self.count("edit")
@@ -218,11 +228,8 @@ class Soak:
         if fresh.group:
             self.emit("focus %d" % CHECKBOX, "key Space")
         fields, group = self.dialog_edit(fresh)
-        if self.rng.random() < 0.08:
-            self.emit("key Esc")
-            self.count("insert cancelled")
+        if not self.close_dialog(0.08, "insert"):
             return
-        self.emit("key Enter")
         record = Record(fields, group)
         # Before the record the line shows, or at the end from the trailing
         # line (under a filter a line's position is not a record index).
@@ -419,10 +426,8 @@ def write_reg(path, rows, settings):
 
 
 def read_saved(path):
-    sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "velk", "tests"))
-    import run_scenario  # the scenarios' REGEDIT4 reader
     with open(path, "rb") as f:
-        return run_scenario.parse_reg(f.read())
+        return parse_reg(f.read())
 
 
 def check(path, rows, settings):

@@ -10,7 +10,7 @@
 #include <windows.h>
 
 #include "host/host_abi.h"
-#include "core/frontend.h"
+#include "core/front_end.h"
 #include "core/language.h"
 
 namespace velk {

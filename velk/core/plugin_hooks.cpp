@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "registry_write_switch.h"
+#else
 #include "winport.h"
 #endif
 
@@ -12,14 +14,10 @@ namespace velk {
 
 namespace {
 
-int failAt = 0;
-int writes = -1;
+winport::RegistryWriteSwitch writes;
 int consoleColumns = 0;
 
-bool Fails() {
-  if (writes < 0) return false;
-  return ++writes == failAt;
-}
+bool Fails() { return writes.Count() == winport::RegistryWriteSwitch::Action::FailAccessDenied; }
 
 decltype(&RegCreateKeyExA) realCreateKey = nullptr;
 decltype(&RegSetValueExA) realSetValue = nullptr;
@@ -115,13 +113,7 @@ bool Redirect(HMODULE module, const char* dll, const char* function, Fn replacem
   return true;
 }
 
-}  // namespace
-
-bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
-  if (n < 1) {
-    error = "the fault switch counts from 1";
-    return false;
-  }
+bool ArmSwitch(HMODULE plugin, int n, std::string& error) {
   int patched = 0;
   patched += Redirect(plugin, "advapi32.dll", "RegCreateKeyExA", &CountedCreateKey, realCreateKey);
   patched += Redirect(plugin, "advapi32.dll", "RegSetValueExA", &CountedSetValue, realSetValue);
@@ -131,44 +123,41 @@ bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
     error = "the plug-in imports none of the registry's writing functions";
     return false;
   }
-  failAt = n;
-  writes = 0;
+  writes.Arm(n, winport::RegistryWriteSwitch::Action::FailAccessDenied);
   return true;
 }
+
+}  // namespace
 
 void DisarmRegistryWriteFault() {
   // A plug-in loaded afresh has its imports as the system set them; only
   // the count is left to forget.
-  failAt = 0;
-  writes = -1;
+  writes.Disarm();
 }
 
-int RegistryWritesSeen() { return writes; }
+int RegistryWritesSeen() { return writes.Seen(); }
 
-bool SetPluginConsoleWidth(HMODULE plugin, int columns, std::string& error) {
+bool SetPluginConsoleWidth(HMODULE plugin, int columns, std::string&) {
   consoleColumns = columns;
-  if (!Redirect(plugin, "kernel32.dll", "GetConsoleScreenBufferInfo", &FixedWidthConsoleInfo, realConsoleInfo)) {
-    // A plug-in that never asks sees nothing to change.
-    (void)error;
-  }
+  // A plug-in that never asks has no import to redirect, and sees nothing
+  // to change.
+  Redirect(plugin, "kernel32.dll", "GetConsoleScreenBufferInfo", &FixedWidthConsoleInfo, realConsoleInfo);
   return true;
 }
 
 #else
 
 namespace {
-bool armed = false;
-}
 
-bool ArmRegistryWriteFault(HMODULE, int n, std::string& error) {
-  if (n < 1) {
-    error = "the fault switch counts from 1";
-    return false;
-  }
+bool armed = false;
+
+bool ArmSwitch(HMODULE, int n, std::string&) {
   WinportRegistryFailNthWrite(n);
   armed = true;
   return true;
 }
+
+}  // namespace
 
 void DisarmRegistryWriteFault() {
   WinportRegistryFailNthWrite(0);
@@ -183,5 +172,13 @@ bool SetPluginConsoleWidth(HMODULE, int columns, std::string&) {
 }
 
 #endif
+
+bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
+  if (n < 1) {
+    error = "the fault switch counts from 1";
+    return false;
+  }
+  return ArmSwitch(plugin, n, error);
+}
 
 }  // namespace velk

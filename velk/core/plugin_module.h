@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "host/host_abi.h"
-#include "core/frontend.h"
+#include "core/front_end.h"
 #include "core/host_core.h"
 
 namespace velk {

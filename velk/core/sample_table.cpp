@@ -2,21 +2,19 @@
 // exist yet: realistic entries in four groups, each group with its header.
 #include <cstring>
 
-#include "core/registry_io.h"
+#include "core/velk_branch.h"
 
 namespace velk {
 namespace {
 
-struct SampleEntry {
-  const char* mask;  // a group header: "\x10" and its title
-  const char* description;
-  const char* execute;
-  const char* altExec;
-  const char* view;
-  const char* altView;
-  const char* edit;
-  const char* altEdit;
-};
+// The values of an association key, in the order of a sample row.
+constexpr const char* kValueNames[] = {"Mask", "Description", "Execute", "AltExec",
+                                       "View", "AltView",     "Edit",    "AltEdit"};
+constexpr size_t kValues = sizeof kValueNames / sizeof kValueNames[0];
+
+// One entry: the texts of kValueNames in order; a group header's Mask is
+// "\x10" and its title.
+using SampleEntry = const char* [kValues];
 
 constexpr SampleEntry kSample[] = {
     {"\x10" "Documents", "", "", "", "", "", "", ""},
@@ -73,9 +71,7 @@ regfile::File SampleTable() {
   for (const SampleEntry& e : kSample) {
     regfile::Key key;
     key.path = assoc + "\\Type" + std::to_string(n++);
-    key.values = {Text("Mask", e.mask),       Text("Description", e.description), Text("Execute", e.execute),
-                  Text("AltExec", e.altExec), Text("View", e.view),               Text("AltView", e.altView),
-                  Text("Edit", e.edit),       Text("AltEdit", e.altEdit)};
+    for (size_t i = 0; i < kValues; ++i) key.values.push_back(Text(kValueNames[i], e[i]));
     file.keys.push_back(key);
   }
   return file;

@@ -17,7 +17,7 @@ MessageView SaveFailedView(const std::string& path, const std::string& reason) {
   return view;
 }
 
-SavingFrontEnd::SavingFrontEnd(FrontEnd& inner, RegistryFile& file, Note note, QuitHandler quit)
+SavingFrontEnd::SavingFrontEnd(FrontEnd& inner, RegistryStore& file, Note note, QuitHandler quit)
     : inner_(inner), file_(file), note_(std::move(note)), quit_(std::move(quit)) {}
 
 void SavingFrontEnd::Sync(bool always) {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
-#include "core/registry_file.h"
+#include "core/front_end.h"
+#include "core/registry_store.h"
 
 namespace velk {
 
@@ -36,7 +36,7 @@ class SavingFrontEnd : public FrontEnd {
   // quit without saving. It must not return (velk ends the process).
   using QuitHandler = std::function<void(const std::string& reason)>;
 
-  SavingFrontEnd(FrontEnd& inner, RegistryFile& file, Note note, QuitHandler quit);
+  SavingFrontEnd(FrontEnd& inner, RegistryStore& file, Note note, QuitHandler quit);
 
   HostCommand NextHostCommand(const std::vector<std::string>& pluginMenu,
                               const std::vector<std::string>& configMenu) override;
@@ -52,7 +52,7 @@ class SavingFrontEnd : public FrontEnd {
 
  private:
   FrontEnd& inner_;
-  RegistryFile& file_;
+  RegistryStore& file_;
   Note note_;
   QuitHandler quit_;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <sstream>
 
 #include "interaction/keys.h"
@@ -141,17 +142,28 @@ std::string DescribeDialogChanges(const std::vector<HostDialogItem>& before, con
   return o.str();
 }
 
-std::string DescribeDialogAnswer(const DialogView& dialog, int result) {
+namespace {
+
+// "   => escape (-1)" for a negative result, else "   => WHAT N" with the
+// detail in brackets when there is one.
+std::string DescribeAnswer(const char* what, int result, const std::optional<std::string>& detail) {
+  if (result < 0) return "   => escape (-1)\n";
   std::ostringstream o;
-  if (result < 0) {
-    o << "   => escape (-1)\n";
-  } else {
-    o << "   => item " << result;
-    if (result < dialog.count && dialog.items)
-      o << " (" << KindWord(dialog.items[result].kind) << " " << Quote(Text(dialog.items[result].text, sizeof dialog.items[result].text)) << ")";
-    o << "\n";
-  }
+  o << "   => " << what << " " << result;
+  if (detail) o << " (" << *detail << ")";
+  o << "\n";
   return o.str();
+}
+
+}  // namespace
+
+std::string DescribeDialogAnswer(const DialogView& dialog, int result) {
+  std::optional<std::string> detail;
+  if (result >= 0 && result < dialog.count && dialog.items) {
+    const HostDialogItem& item = dialog.items[result];
+    detail = KindWord(item.kind) + " " + Quote(Text(item.text, sizeof item.text));
+  }
+  return DescribeAnswer("item", result, detail);
 }
 
 std::string DescribeMessage(const MessageView& message) {
@@ -167,15 +179,9 @@ std::string DescribeMessage(const MessageView& message) {
 }
 
 std::string DescribeMessageAnswer(const MessageView& message, int result) {
-  std::ostringstream o;
-  if (result < 0) {
-    o << "   => escape (-1)\n";
-  } else {
-    o << "   => button " << result;
-    if (result < static_cast<int>(message.buttons.size())) o << " (" << OemToUtf8(message.buttons[result]) << ")";
-    o << "\n";
-  }
-  return o.str();
+  const bool named = result >= 0 && result < static_cast<int>(message.buttons.size());
+  return DescribeAnswer("button", result,
+                        named ? std::optional<std::string>(OemToUtf8(message.buttons[result])) : std::nullopt);
 }
 
 TranscriptFrontEnd::TranscriptFrontEnd(FrontEnd& in, std::ostream& o) : inner(in), out(o) {}

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/front_end.h"
 
 namespace velk {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "core/front_end.h"
 #include "interaction/line_editor.h"
 #include "script/script_parser.h"
 

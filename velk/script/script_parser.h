@@ -1,5 +1,5 @@
 // velk's script language: one command per line (open, configure, key,
-// focus, text), as the README documents it.
+// focus, text), as docs/velk.md documents it.
 #pragma once
 
 #include <string>

@@ -26,80 +26,57 @@ Prints one line per scenario and a closing "batch: N passed, M failed".
 import argparse
 import os
 import re
-import shlex
 import shutil
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import run_scenario  # noqa: E402
+from velk_scenarios.checks import check
+from velk_scenarios.scenario import (add_velk_arguments, emulator_of, extra_args, missing_files, path_for,
+                                     read_or_none, run_velk, stops_velk)
 
 
-def read_or_none(path):
-    return open(path, "rb").read() if os.path.exists(path) else None
+class Plan:
+    """The scenarios given, sorted into those the batch runs, in order, and
+    those it cannot run."""
+
+    def __init__(self, given):
+        self.incomplete = [s for s in given if missing_files(s)]
+        complete = [s for s in given if s not in self.incomplete]
+        self.stopping = [s for s in complete if stops_velk(s)]
+        self.scenarios = [s for s in complete if s not in self.stopping] + self.stopping[:1]
+        self.left_out = self.stopping[1:]
+        self.names = [os.path.basename(s) for s in self.scenarios]
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--velk", required=True)
-    ap.add_argument("--work", required=True)
-    ap.add_argument("--emulator", action="append", default=[],
-                    help="the emulator's program or one of its arguments (repeatable; ';' also separates)")
-    ap.add_argument("--reference", help="a native velk to run each scenario alone with, for comparison")
-    ap.add_argument("--timeout", type=int, default=1800)
-    ap.add_argument("scenarios", nargs="+", help="scenario directories, in any order")
-    args = ap.parse_args()
-    emulator = [p for value in args.emulator for p in value.split(";") if p]
-    if emulator and os.path.exists(emulator[0]):
-        emulator[0] = os.path.abspath(emulator[0])  # velk runs in the scenario's directory
-    conv = (lambda p: "Z:" + os.path.abspath(p).replace("/", "\\")) if emulator else os.path.abspath
-    work = os.path.abspath(args.work)
-    given = sorted((os.path.abspath(s) for s in args.scenarios), key=os.path.basename)
-    if len(set(map(os.path.basename, given))) != len(given):
-        print("run_batch: a scenario is given twice")
-        return 2
-    incomplete = [s for s in given if run_scenario.missing_files(s)]
-    complete = [s for s in given if s not in incomplete]
-    stopping = [s for s in complete if run_scenario.stops_velk(s)]
-    scenarios = [s for s in complete if s not in stopping] + stopping[:1]
-    left_out = stopping[1:]
-    names = [os.path.basename(s) for s in scenarios]
-
-    if os.path.exists(work):
-        shutil.rmtree(work)
-    os.makedirs(work)
-    lines = []
-    befores = {}
-    for scenario, name in zip(scenarios, names):
+def write_batch(plan, work, conv):
+    """Lays out a fresh folder per scenario and writes the batch file; returns
+    its path and each scenario's registry file as it was before, or None
+    (an error printed) when an argument cannot go into a batch line."""
+    lines, befores = [], {}
+    for scenario, name in zip(plan.scenarios, plan.names):
         d = os.path.join(work, name)
         os.makedirs(d)
         src = os.path.join(scenario, "registry.reg")
         if os.path.exists(src):
             shutil.copyfile(src, os.path.join(d, "registry.reg"))
         befores[name] = read_or_none(os.path.join(d, "registry.reg"))
-        extra = []
-        if os.path.exists(os.path.join(scenario, "args")):
-            with open(os.path.join(scenario, "args")) as f:
-                extra = shlex.split(f.read())
         fields = [conv(scenario), "--registry", conv(os.path.join(d, "registry.reg")),
                   "--script", conv(os.path.join(scenario, "script")),
-                  "--transcript", conv(os.path.join(d, "transcript.txt"))] + extra
+                  "--transcript", conv(os.path.join(d, "transcript.txt"))] + extra_args(scenario)
         if any("\t" in f or "\n" in f for f in fields):
             print("run_batch: %s: an argument holds a tab or a line break" % name)
-            return 2
+            return None, None
         lines.append("\t".join(fields))
     batch = os.path.join(work, "batch.txt")
     with open(batch, "w", newline="\n") as f:
         f.write("# velk --batch: directory, then arguments, tab-separated\n")
         f.write("\n".join(lines) + "\n")
+    return batch, befores
 
-    cmd = emulator + [os.path.abspath(args.velk), "--batch", conv(batch)]
-    proc = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          timeout=args.timeout)
-    stderr = proc.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
 
-    # Split the standard error at the batch's marks: each run's own text
-    # and exit status.
+def split_runs(stderr):
+    """Splits the standard error at the batch's marks: {run number: (exit
+    status, the run's own text, whether it stopped velk)}."""
     runs = {}
     current, text = None, []
     for line in stderr.split("\n"):
@@ -111,51 +88,88 @@ def main():
             current = None
         elif current is not None:
             text.append(line)
+    return runs
 
+
+def check_run(args, plan, scenario, d, run, before):
+    """The checks of one scenario's run in the batch: (checks, failures)."""
+    status, text, stopped = run
+    failures = []
+    if stopped and scenario not in plan.stopping:
+        failures.append("the script stopped velk, which ends a batch, but the scenario has no 'stops' file")
+    elif not stopped and scenario in plan.stopping:
+        failures.append("the scenario has a 'stops' file but its script ran to its end")
+    after = read_or_none(os.path.join(d, "registry.reg"))
+    trans = read_or_none(os.path.join(d, "transcript.txt")) or b""
+    checks, more = check(scenario, status, before, after, trans, text)
+    failures += more
+    if args.reference:
+        rproc, _, rafter, rtrans = run_velk(args.reference, scenario, os.path.join(d, "alone"), [])
+        checks += 1
+        diff = [what for what, same in (("exit status", rproc.returncode == status),
+                                        ("saved registry", rafter == after),
+                                        ("transcript", rtrans == trans)) if not same]
+        if diff:
+            failures.append("differs from the run alone through %s: %s (see %s)" % (
+                args.reference, ", ".join(diff), os.path.join(d, "alone")))
+    return checks, failures
+
+
+def report(args, plan, work, runs, returncode, befores):
+    """Prints a line per scenario; returns (passed, failed)."""
     passed, failed = 0, 0
-    for scenario in incomplete:
+    for scenario in plan.incomplete:
         failed += 1
         print("scenario %s: FAILED\n  FAILED no %s in %s" % (
-            os.path.basename(scenario), " or ".join(run_scenario.missing_files(scenario)), scenario))
-    for i, (scenario, name) in enumerate(zip(scenarios, names), 1):
-        d = os.path.join(work, name)
-        failures = []
-        if i not in runs:
-            failures.append("the batch did not finish this run (velk exit %d)" % proc.returncode)
-            checks = 0
+            os.path.basename(scenario), " or ".join(missing_files(scenario)), scenario))
+    for i, (scenario, name) in enumerate(zip(plan.scenarios, plan.names), 1):
+        if i in runs:
+            checks, failures = check_run(args, plan, scenario, os.path.join(work, name), runs[i], befores[name])
         else:
-            status, text, stopped = runs[i]
-            if stopped and scenario not in stopping:
-                failures.append("the script stopped velk, which ends a batch, but the scenario has no 'stops' file")
-            elif not stopped and scenario in stopping:
-                failures.append("the scenario has a 'stops' file but its script ran to its end")
-            after = read_or_none(os.path.join(d, "registry.reg"))
-            trans = read_or_none(os.path.join(d, "transcript.txt")) or b""
-            checks, more = run_scenario.check(scenario, status, befores[name], after, trans, text)
-            failures += more
-            if args.reference:
-                ref = argparse.Namespace(velk=os.path.abspath(args.reference), extra=[])
-                rproc, _, rafter, rtrans = run_scenario.run_velk(ref, scenario, os.path.join(d, "alone"), [])
-                checks += 1
-                diff = [what for what, same in (("exit status", rproc.returncode == status),
-                                                ("saved registry", rafter == after),
-                                                ("transcript", rtrans == trans)) if not same]
-                if diff:
-                    failures.append("differs from the run alone through %s: %s (see %s)" % (
-                        args.reference, ", ".join(diff), os.path.join(d, "alone")))
-        if failures:
-            failed += 1
-            print("scenario %s: FAILED" % name)
-            for f in failures:
-                print("  FAILED " + f)
-            if i in runs:
-                print("  --- stderr ---\n" + runs[i][1])
-        else:
+            checks, failures = 0, ["the batch did not finish this run (velk exit %d)" % returncode]
+        if not failures:
             passed += 1
             print("scenario %s: %d checks passed" % (name, checks))
-    for scenario in left_out:
+            continue
+        failed += 1
+        print("scenario %s: FAILED" % name)
+        for f in failures:
+            print("  FAILED " + f)
+        if i in runs:
+            print("  --- stderr ---\n" + runs[i][1])
+    for scenario in plan.left_out:
         print("scenario %s: left out: it stops velk, and %s already ends the batch" % (
-            os.path.basename(scenario), names[-1]))
+            os.path.basename(scenario), plan.names[-1]))
+    return passed, failed
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    add_velk_arguments(ap)
+    ap.add_argument("--reference", help="a native velk to run each scenario alone with, for comparison")
+    ap.add_argument("--timeout", type=int, default=1800)
+    ap.add_argument("scenarios", nargs="+", help="scenario directories, in any order")
+    args = ap.parse_args()
+    emulator = emulator_of(args)
+    work = os.path.abspath(args.work)
+    given = sorted((os.path.abspath(s) for s in args.scenarios), key=os.path.basename)
+    if len(set(map(os.path.basename, given))) != len(given):
+        print("run_batch: a scenario is given twice")
+        return 2
+    plan = Plan(given)
+    if os.path.exists(work):
+        shutil.rmtree(work)
+    os.makedirs(work)
+    conv = path_for(emulator)
+    batch, befores = write_batch(plan, work, conv)
+    if batch is None:
+        return 2
+
+    cmd = emulator + [os.path.abspath(args.velk), "--batch", conv(batch)]
+    proc = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          timeout=args.timeout)
+    stderr = proc.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+    passed, failed = report(args, plan, work, split_runs(stderr), proc.returncode, befores)
     if failed and proc.returncode != 0:
         print("--- velk's whole standard error (exit %d) ---\n%s" % (proc.returncode, stderr[-4000:]))
     print("batch: %d passed, %d failed (one velk process)" % (passed, failed))

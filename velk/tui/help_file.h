@@ -1,7 +1,7 @@
 // velk's help files: UTF-8 text; "@Name" on a line of its own starts a
 // topic, a first line "$ Title" gives its title, ";" at the start of a line
 // is a comment, "[[Topic]]" or "[[Topic|text]]" is a link, "[[[[" is a
-// literal "[[". Text before the first topic is ignored. (README: "Help file".)
+// literal "[[". Text before the first topic is ignored. (docs/velk.md: the help file format.)
 #pragma once
 
 #include <cstddef>

@@ -21,12 +21,12 @@
 #include <memory>
 #include <string>
 
-#include "core/frontend.h"
+#include "core/front_end.h"
 
 namespace velk {
 
 struct TerminalOptions {
-  // The plug-in's help file (velk's help format, see README "Help file").
+  // The plug-in's help file (velk's help format, docs/velk.md).
   // Empty or unreadable: F1 says that no help is available.
   std::string helpFile;
   // The console screen-buffer width the plug-in is told (its dialogs widen

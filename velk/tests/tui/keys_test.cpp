@@ -2,6 +2,10 @@
 // plug-in's break-key table must see it.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+
 #include "tui/key_decoding.h"
 
 namespace velk::tui {
@@ -12,44 +16,36 @@ std::string Decoded(std::string_view afterEsc) {
   return in.kind == Input::Key ? KeyName(in.key) : "none";
 }
 
+// Each escape sequence (after the Esc) and the key it decodes to.
+void ExpectDecoded(std::initializer_list<std::pair<std::string_view, const char*>> cases) {
+  for (const auto& [afterEsc, key] : cases) EXPECT_EQ(Decoded(afterEsc), key) << afterEsc;
+}
+
 TEST(TuiKeys, ModifiedCursorAndFunctionKeysInXtermForm) {
-  EXPECT_EQ(Decoded("[1;5A"), "Ctrl+Up");
-  EXPECT_EQ(Decoded("[1;5B"), "Ctrl+Down");
-  EXPECT_EQ(Decoded("[1;3A"), "Alt+Up");
-  EXPECT_EQ(Decoded("[1;2D"), "Shift+Left");
-  EXPECT_EQ(Decoded("[1;5P"), "Ctrl+F1");
-  EXPECT_EQ(Decoded("[1;5S"), "Ctrl+F4");
-  EXPECT_EQ(Decoded("[15;5~"), "Ctrl+F5");
-  EXPECT_EQ(Decoded("[24~"), "F12");
-  EXPECT_EQ(Decoded("[2~"), "Ins");
-  EXPECT_EQ(Decoded("[3;5~"), "Ctrl+Del");
-  EXPECT_EQ(Decoded("[6~"), "PgDn");
-  EXPECT_EQ(Decoded("[A"), "Up");
-  EXPECT_EQ(Decoded("[Z"), "Shift+Tab");
+  ExpectDecoded({
+      {"[1;5A", "Ctrl+Up"}, {"[1;5B", "Ctrl+Down"}, {"[1;3A", "Alt+Up"}, {"[1;2D", "Shift+Left"},
+      {"[1;5P", "Ctrl+F1"}, {"[1;5S", "Ctrl+F4"}, {"[15;5~", "Ctrl+F5"}, {"[24~", "F12"},
+      {"[2~", "Ins"}, {"[3;5~", "Ctrl+Del"}, {"[6~", "PgDn"}, {"[A", "Up"}, {"[Z", "Shift+Tab"},
+  });
 }
 
 TEST(TuiKeys, OtherKeysWithModifiersInBothReportForms) {
   // xterm's modifyOtherKeys and the "CSI u" form carry the character code.
-  EXPECT_EQ(Decoded("[27;5;49~"), "Ctrl+1");
-  EXPECT_EQ(Decoded("[27;5;51~"), "Ctrl+3");
-  EXPECT_EQ(Decoded("[49;5u"), "Ctrl+1");
-  EXPECT_EQ(Decoded("[50;5u"), "Ctrl+2");
-  EXPECT_EQ(Decoded("[97;7u"), "Ctrl+Alt+A");
-  EXPECT_EQ(Decoded("[27u"), "Esc");
-  EXPECT_EQ(Decoded("[13;5u"), "Ctrl+Enter");
-  EXPECT_EQ(Decoded("[97:65;5u"), "Ctrl+A");  // sub-parameters are ignored
+  ExpectDecoded({
+      {"[27;5;49~", "Ctrl+1"}, {"[27;5;51~", "Ctrl+3"}, {"[49;5u", "Ctrl+1"},
+      {"[50;5u", "Ctrl+2"}, {"[97;7u", "Ctrl+Alt+A"}, {"[27u", "Esc"}, {"[13;5u", "Ctrl+Enter"},
+      {"[97:65;5u", "Ctrl+A"},  // sub-parameters are ignored
+  });
 }
 
 TEST(TuiKeys, KeypadRxvtAndConsoleVariants) {
-  EXPECT_EQ(Decoded("Ok"), "Add");
-  EXPECT_EQ(Decoded("Om"), "Subtract");
-  EXPECT_EQ(Decoded("Oj"), "Multiply");
-  EXPECT_EQ(Decoded("OP"), "F1");
-  EXPECT_EQ(Decoded("O5P"), "Ctrl+F1");
-  EXPECT_EQ(Decoded("Oa"), "Ctrl+Up");  // rxvt
-  EXPECT_EQ(Decoded("[11^"), "Ctrl+F1");  // rxvt
-  EXPECT_EQ(Decoded("[[A"), "F1");  // Linux console
-  EXPECT_EQ(Decoded("[[E"), "F5");
+  ExpectDecoded({
+      {"Ok", "Add"}, {"Om", "Subtract"}, {"Oj", "Multiply"}, {"OP", "F1"}, {"O5P", "Ctrl+F1"},
+      {"Oa", "Ctrl+Up"},  // rxvt
+      {"[11^", "Ctrl+F1"},  // rxvt
+      {"[[A", "F1"},  // Linux console
+      {"[[E", "F5"},
+  });
 }
 
 TEST(TuiKeys, AltWithACharacterAndUnknownSequences) {

@@ -1,12 +1,23 @@
-# Helpers for running velk's terminal front end in a detached tmux session
-# of fixed size: keys go in with send-keys, the screen comes back with
-# capture-pane. Sourced by the tmux test scripts, after they set
-# case_name, velk, plugin and data (the plug-in's data folder).
+# The library of velk's tmux tests: velk's terminal front end runs in a
+# detached tmux session of fixed size; keys go in with send-keys, signals
+# with kill, and the screen comes back with capture-pane. Each script in
+# tmux/ checks one behaviour and sources this file first:
+#   tmux/BEHAVIOUR.sh VELK PLUGIN DATADIR [COLUMNSxLINES]
+# (the size of the session, 100x32 when not given). Exit 0 passed, 1
+# failed, 77 skipped (no tmux).
 #
-# Gives: $work (a scratch folder, removed at the end), T (tmux on a socket
-# of its own), fail, screen, keys, type_text, the wait_* functions,
-# write_table, start_velk / quit_velk / open_list, and $plugin_copy, the
-# plug-in beside copies of its language and help files.
+# Gives: $work (a scratch folder, removed at the end), $fixtures (tmux/,
+# the tables and scripts the tests start from), $plugin_copy (the plug-in
+# beside copies of its language and help files), T (tmux on a socket of
+# its own), fail, screen, keys, type_text, esc, the wait_* functions,
+# write_table, start_velk / start_watched_velk, expect_status, quit_velk,
+# open_list, use_size, the repaint checks (check_repaint, step, one_list,
+# whole_box, resize) and the registry file's (registry_has, apply_deletion,
+# ...), and passed, the end of every script.
+set -u
+behaviour=$(basename "$0" .sh)
+velk=$1 plugin=$2 data=$3
+fixtures=$(cd "$(dirname "${BASH_SOURCE[0]}")/tmux" && pwd)
 
 if ! command -v tmux >/dev/null 2>&1; then
   echo "tmux is not installed: skipped"
@@ -14,10 +25,19 @@ if ! command -v tmux >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d)
+chmod 755 "$work"  # another user must reach velk's files for the folder check
 sock=$work/tmux.sock
 T() { tmux -S "$sock" -f /dev/null "$@"; }
-cleanup() {
+# Ends the session's server; a shell that ran velk under start_watched_velk
+# keeps its pane open afterwards (and outlives a closed terminal): it is
+# ended by the pid it wrote.
+end_session() {
   T kill-server >/dev/null 2>&1
+  if [ -s "$work/shell.pid" ]; then kill "$(cat "$work/shell.pid")" 2>/dev/null; fi
+  rm -f "$work/shell.pid"
+}
+cleanup() {
+  end_session
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -26,53 +46,60 @@ trap cleanup EXIT
 # session on the socket of a server that is still ending can fail).
 servers=0
 new_server() {
-  T kill-server >/dev/null 2>&1
+  end_session
   servers=$((servers + 1))
   sock=$work/tmux-$servers.sock
 }
 
+# The size of the sessions that start_velk and start_watched_velk open.
+use_size() {
+  size=$1
+  screen_columns=${size%x*}
+  screen_lines=${size#*x}
+}
+use_size "${4:-100x32}"
+
 fail() {
-  echo "FAILED ($case_name): $*"
+  echo "FAILED ($behaviour, $size): $*"
   echo "---- screen ----"
   T capture-pane -p -t t 2>/dev/null
   echo "----------------"
   exit 1
 }
 
-screen() { T capture-pane -p -t t; }
+# The screen; with joined_lines=1, lines that the terminal wrapped are
+# joined again (for messages of the shell around velk).
+joined_lines=0
+screen() {
+  if [ "$joined_lines" = 1 ]; then T capture-pane -p -J -t t; else T capture-pane -p -t t; fi
+}
 keys() { T send-keys -t t "$@"; }
 # Literal text, not key names.
 type_text() { T send-keys -t t -l "$1"; }
+# Esc in the unambiguous form of the keyboard protocol velk asks the
+# terminal for ("CSI 27 u"): a bare ESC followed at once by another key
+# would be read as Alt with it.
+esc() { T send-keys -t t -l $'\e[27u'; }
 
-# Waits until the screen shows TEXT (a fixed string), at most 15 s.
-wait_for() {
-  local text=$1 i
+# Waits (at most 15 s) until CHECK succeeds, else fails with WHAT; CHECK is
+# a command.
+wait_until() {
+  local what=$1 i
+  shift
   for ((i = 0; i < 75; i++)); do
-    screen | grep -qF -- "$text" && return 0
+    "$@" && return 0
     sleep 0.2
   done
-  fail "the screen never showed: $text"
+  fail "$what"
 }
-
-# Waits until the screen no longer shows TEXT.
-wait_gone() {
-  local text=$1 i
-  for ((i = 0; i < 75; i++)); do
-    screen | grep -qF -- "$text" || return 0
-    sleep 0.2
-  done
-  fail "the screen still shows: $text"
-}
-
-# Waits until a line of the screen matches the extended regular expression.
-wait_match() {
-  local re=$1 i
-  for ((i = 0; i < 75; i++)); do
-    screen | grep -qE -- "$re" && return 0
-    sleep 0.2
-  done
-  fail "no line of the screen matches: $re"
-}
+shows() { screen | grep -qF -- "$1"; }
+lacks() { ! shows "$1"; }
+matches() { screen | grep -qE -- "$1"; }
+# Until the screen shows TEXT (a fixed string) / no longer shows it / has a
+# line that matches the extended regular expression RE.
+wait_for() { wait_until "the screen never showed: $1" shows "$1"; }
+wait_gone() { wait_until "the screen still shows: $1" lacks "$1"; }
+wait_match() { wait_until "no line of the screen matches: $1" matches "$1"; }
 
 # The plug-in and its files in a folder of their own: velk reads the
 # language and help files beside the plug-in.
@@ -81,51 +108,16 @@ cp "$plugin" "$work/plugin/" || fail "cannot copy the plug-in $plugin"
 cp "$data/TollexEng.lng" "$data/Tollex.hlp" "$work/plugin/" || fail "cannot copy the plug-in's files from $data"
 plugin_copy=$work/plugin/$(basename "$plugin")
 
-# A small table of our own, so that the checks do not depend on the sample.
+# A small table of our own (a group header, *.zip and *.txt), so that the
+# checks do not depend on the sample: at PATH, $work/registry.reg by default.
 write_table() {
-  cat > "$work/registry.reg" <<'TABLE'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\VELK\Associations]
-
-[HKEY_CURRENT_USER\Software\VELK\Associations\Type0]
-"Mask"=hex(1):10,41,72,63,68,69,76,65,73,00
-"Description"=""
-"Execute"=""
-"AltExec"=""
-"View"=""
-"AltView"=""
-"Edit"=""
-"AltEdit"=""
-
-[HKEY_CURRENT_USER\Software\VELK\Associations\Type1]
-"Mask"="*.zip"
-"Description"="Zip files"
-"Execute"="unzip {file}"
-"AltExec"=""
-"View"="unzip -l {file}"
-"AltView"=""
-"Edit"="zipedit {file}"
-"AltEdit"=""
-
-[HKEY_CURRENT_USER\Software\VELK\Associations\Type2]
-"Mask"="*.txt"
-"Description"="Text files"
-"Execute"="editor {file}"
-"AltExec"=""
-"View"="pager {file}"
-"AltView"=""
-"Edit"="editor {file}"
-"AltEdit"=""
-TABLE
+  local path=${1:-$work/registry.reg}
+  mkdir -p "$(dirname "$path")"
+  cp "$fixtures/small_table.reg" "$path"
 }
 
 term=screen
 if infocmp tmux-256color >/dev/null 2>&1; then term=tmux-256color; fi
-
-# The size of the session start_velk opens.
-screen_columns=100
-screen_lines=32
 
 # Starts velk in the session, on $work/registry.reg, with more arguments
 # given (quoted for the shell as needed); its exit status goes to
@@ -137,15 +129,32 @@ start_velk() {
   wait_for "Plug-ins"
 }
 
+# Starts velk with the given arguments after --plugin (the registry among
+# them), under a shell that ignores the terminal's signals so that it can
+# record velk's status, and velk's pid in $work/velk.pid (VELK_ENV: more
+# environment words, VELK_AS: the command that runs velk as another user).
+# Everything velk writes to the terminal is kept in $work/raw.
+start_watched_velk() {
+  rm -f "$work/status" "$work/velk.pid" "$work/go" "$work/raw"
+  cat > "$work/run.sh" <<EOF
+echo \$\$ > '$work/shell.pid'
+trap : INT QUIT HUP
+while [ ! -e '$work/go' ]; do sleep 0.05; done
+sh -c 'echo \$\$ > "\$0"; exec "\$@"' '$work/velk.pid' ${VELK_AS:-} env LANG=C.UTF-8 TERM=$term ${VELK_ENV:-} \\
+  '$velk' --plugin '$plugin_copy' "\$@"
+echo \$? > '$work/status'
+exec sleep 600
+EOF
+  T new-session -d -s t -x "$screen_columns" -y "$screen_lines" "sh '$work/run.sh' $*" \
+    || fail "tmux could not start velk"
+  T pipe-pane -t t -o "cat >> '$work/raw'" || fail "tmux cannot keep the output"
+  touch "$work/go"
+}
+
 # Waits until velk has ended and checks its exit status.
 expect_status() {
-  local want=$1 i
-  for ((i = 0; i < 75; i++)); do
-    [ -s "$work/status" ] && break
-    sleep 0.2
-  done
-  [ -s "$work/status" ] || fail "velk did not end"
-  [ "$(cat "$work/status")" = "$want" ] || fail "velk ended with status $(cat "$work/status"), not $want"
+  wait_until "velk did not end" test -s "$work/status"
+  [ "$(cat "$work/status")" = "$1" ] || fail "velk ended with status $(cat "$work/status"), not $1"
 }
 
 # Quits velk from its plug-ins menu and checks that it ended normally.
@@ -159,4 +168,168 @@ open_list() {
   wait_for "Plug-ins"
   keys Enter
   wait_for "associations"
+}
+
+# ---- repaint checks: what velk draws ----------------------------------------
+
+screen_check="python3 $(dirname "${BASH_SOURCE[0]}")/screen_check.py"
+
+# The screen with its colours and attributes, and where the cursor stands.
+snapshot() {
+  T capture-pane -p -e -t t
+  T display -p -t t 'cursor #{cursor_x},#{cursor_y} shown #{cursor_flag}'
+}
+
+# Waits until two snapshots a moment apart are the same: tmux has taken in
+# all velk wrote.
+settle() {
+  local a b i
+  a=$(snapshot)
+  for ((i = 0; i < 100; i++)); do
+    sleep 0.1
+    b=$(snapshot)
+    [ "$a" = "$b" ] && return 0
+    a=$b
+  done
+  fail "the screen does not settle"
+}
+
+# velk's key log tells when it has taken a key: F11 means nothing on any of
+# velk's screens, so sending it and waiting until velk has read it shows
+# that velk has done everything the keys before it asked for, painting
+# included. It goes twice: a resize that reached velk just as it read the
+# first is carried out before the second. synced waits for that and for
+# tmux to show it. The scripts that use it start velk with
+# VELK_ENV=$keylog_env.
+keylog=$work/keys.log
+keylog_env="VELK_KEYLOG='$keylog'"
+sync_count=0
+synced() {
+  local i
+  sync_count=$((sync_count + 2))
+  keys F11 F11
+  for ((i = 0; i < 150; i++)); do
+    [ "$(grep -c '^F11$' "$keylog" 2>/dev/null)" -ge "$sync_count" ] && break
+    sleep 0.1
+  done
+  [ "$(grep -c '^F11$' "$keylog" 2>/dev/null)" -ge "$sync_count" ] || fail "velk did not take the keys sent"
+  settle
+}
+
+# The screen now must be exactly what a full repaint (Ctrl+L) of the same
+# state shows: characters, colours, attributes and the cursor.
+check_repaint() {
+  local label=$1 before after
+  synced
+  before=$(snapshot)
+  keys C-l
+  synced
+  after=$(snapshot)
+  if [ "$before" != "$after" ]; then
+    diff <(printf '%s\n' "$before" | cat -v) <(printf '%s\n' "$after" | cat -v) | head -20
+    fail "after '$label' the screen is not what Ctrl+L paints"
+  fi
+}
+
+# Sends keys, then checks the screen against a repaint.
+step() {
+  local label=$1
+  shift
+  keys "$@"
+  check_repaint "$label"
+}
+
+# Only the plug-in's list is shown: one box, one cursor bar (the only text
+# drawn white on black).
+one_list() {
+  local label=$1 bars
+  screen | $screen_check count "╔" 1 >/dev/null || fail "after '$label' the screen shows more than the list's box"
+  screen | $screen_check count "╝" 1 >/dev/null || fail "after '$label' the screen shows more than one bottom edge"
+  bars=$(T capture-pane -p -e -t t | grep -c $'\e\\[40m')
+  [ "$bars" = 1 ] || fail "after '$label' the screen shows $bars cursor bars"
+}
+
+# The box whose top edge holds TITLE stands whole on the screen.
+whole_box() {
+  local title=$1 why
+  why=$(screen | $screen_check box "$title" "$(T display -p -t t '#{pane_width}')" 2>&1) || fail "$why"
+}
+
+# Resizes the window and waits until the terminal itself has the new size
+# (tmux passes it on a moment later), so that velk has been told by then.
+resize() {
+  T resize-window -t t -x "$1" -y "$2"
+  local tty i
+  tty=$(T display -p -t t '#{pane_tty}')
+  for ((i = 0; i < 100; i++)); do
+    [ "$(stty -F "$tty" size 2>/dev/null)" = "$2 $1" ] && return 0
+    sleep 0.1
+  done
+  fail "the terminal did not take the size $1x$2"
+}
+
+# Another size to resize to: the next of the three the screen tests run at.
+case $size in
+  100x32) other_columns=80 other_lines=24 ;;
+  80x24) other_columns=200 other_lines=50 ;;
+  *) other_columns=100 other_lines=32 ;;
+esac
+
+# ---- the registry file and velk's ways of ending ------------------------------
+
+# The sizes the scripts that loop over sizes run at.
+all_sizes="100x32 80x24 200x50"
+# The file start_watched_velk is given, in a folder of its own.
+registry=$work/reg/registry.reg
+
+registry_has() { grep -qF -- "$1" "$registry"; }
+registry_lacks() { ! grep -qF -- "$1" "$registry"; }
+mode_of() { stat -c %a "$1"; }
+owner_of() { stat -c %u:%g "$1"; }
+
+# velk gave the terminal back: the alternate screen is left and velk's
+# frames are gone.
+expect_terminal_back() {
+  [ "$(T display -p -t t '#{alternate_on}')" = 0 ] || fail "the terminal is still on the alternate screen"
+  lacks "║" || fail "velk's frames are still on the screen"
+}
+
+# From velk's menu, in the list: delete *.zip (Yes), leave, apply (Yes).
+delete_and_apply() {
+  wait_for "Plug-ins"
+  keys Enter
+  wait_for "Zip files"
+  keys Down DC
+  wait_for "Delete the association"
+  keys Enter
+  wait_gone "Zip files"
+  keys Escape
+  wait_for "Apply the changes?"
+  keys Enter
+}
+
+# The deletion applied: back at velk's menu the plug-in has stored the
+# table, and velk has written it.
+apply_deletion() {
+  delete_and_apply
+  wait_gone "Apply the changes?"
+  wait_for "Plug-ins"
+}
+
+stored_before_the_end() {
+  wait_until "the applied table is not in the file while velk runs" registry_lacks '"*.zip"'
+  registry_has '"*.txt"' || fail "the file lost *.txt"
+}
+
+# The same with the write failing: velk's box is shown.
+apply_deletion_fails() {
+  delete_and_apply
+  wait_for "[ Retry ] [ Quit without saving ]"
+}
+
+# Ends the script as passed; SIZES names the sizes it ran at, when more
+# than the session's one.
+passed() {
+  echo "passed ($behaviour, ${1:-$size})"
+  exit 0
 }

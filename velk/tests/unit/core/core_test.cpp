@@ -9,7 +9,7 @@
 #include "core/host_core.h"
 #include "core/language.h"
 #include "core/options.h"
-#include "core/registry_io.h"
+#include "core/velk_branch.h"
 #include "script/script_front_end.h"
 
 namespace velk {
@@ -166,7 +166,7 @@ TEST(Options, BothFormsOfAValueAndTheLimits) {
   EXPECT_TRUE(h.help);
 }
 
-TEST(RegistryFile, BranchCheckAndAncestors) {
+TEST(VelkBranch, BranchCheckAndAncestors) {
   regfile::File f;
   f.keys.push_back(regfile::Key{"HKEY_CURRENT_USER\\Software\\VELK\\A\\B\\C", {}});
   f.keys.push_back(regfile::Key{"hkey_current_user\\software\\velk\\a", {}});
@@ -184,7 +184,7 @@ TEST(RegistryFile, BranchCheckAndAncestors) {
   EXPECT_NE(error.find("VELKER"), std::string::npos);
 }
 
-TEST(RegistryFile, SampleTableHasGroupsWithHeaders) {
+TEST(VelkBranch, SampleTableHasGroupsWithHeaders) {
   regfile::File f = SampleTable();
   int headers = 0, entries = 0;
   for (const auto& k : f.keys) {

@@ -61,6 +61,18 @@ TEST(ScriptParse, TextIsConvertedToTheOemCodePage) {
   EXPECT_EQ(c[0].text, "caf\x82 \xB3");
 }
 
+// Runs show, which must stop velk: with status, and a message that holds part.
+template <typename Show>
+void ExpectStop(Show show, int status, const std::string& part) {
+  try {
+    show();
+    ADD_FAILURE() << "no stop";
+  } catch (const Stopped& s) {
+    EXPECT_EQ(s.status, status);
+    EXPECT_NE(s.message.find(part), std::string::npos) << s.message;
+  }
+}
+
 std::vector<HostMenuItem> Lines(int n, int selected = -1) {
   std::vector<HostMenuItem> items(n);
   for (auto& i : items) std::memset(&i, 0, sizeof i);
@@ -68,13 +80,18 @@ std::vector<HostMenuItem> Lines(int n, int selected = -1) {
   return items;
 }
 
+MenuView MenuOf(const std::vector<HostMenuItem>& items, const uint32_t* breakKeys = nullptr) {
+  MenuView view;
+  view.items = items.data();
+  view.count = static_cast<int>(items.size());
+  view.breakKeys = breakKeys;
+  return view;
+}
+
 TEST(ScriptMenu, CursorStartsOnSelectedLineAndStopsAtTheEdges) {
   const uint32_t keys[] = {BreakKeyWord(VkInsert), BreakKeyWord(VkUp, KeyModCtrl), 0};
   auto items = Lines(25, 3);
-  MenuView view;
-  view.items = items.data();
-  view.count = 25;
-  view.breakKeys = keys;
+  MenuView view = MenuOf(items, keys);
   auto fe = Make("key Up x5\nkey Down\nkey Ins\nkey End\nkey Down\nkey Ctrl+Up\nkey PgUp\nkey Enter\n"
                  "key PgDn x3\nkey Home\nkey PgDn\nkey Esc\n");
   MenuAnswer a = fe.ShowMenu(view);
@@ -95,10 +112,7 @@ TEST(ScriptMenu, CursorStartsOnSelectedLineAndStopsAtTheEdges) {
 TEST(ScriptMenu, KeysOutsideTheTableDoNothing) {
   const uint32_t keys[] = {BreakKeyWord(VkInsert), 0};
   auto items = Lines(3);
-  MenuView view;
-  view.items = items.data();
-  view.count = 3;
-  view.breakKeys = keys;
+  MenuView view = MenuOf(items, keys);
   auto fe = Make("key Down\nkey Ctrl+Ins\nkey Q\nkey F4\nkey Enter\n");
   MenuAnswer a = fe.ShowMenu(view);
   EXPECT_EQ(a.position, 1);
@@ -107,25 +121,11 @@ TEST(ScriptMenu, KeysOutsideTheTableDoNothing) {
 
 TEST(ScriptMenu, EndOfScriptAndMisplacedCommandsStop) {
   auto items = Lines(2);
-  MenuView view;
-  view.items = items.data();
-  view.count = 2;
+  MenuView view = MenuOf(items);
   auto fe = Make("key Down\n");
-  try {
-    fe.ShowMenu(view);
-    FAIL() << "no stop";
-  } catch (const Stopped& s) {
-    EXPECT_EQ(s.status, 3);
-    EXPECT_NE(s.message.find("menu"), std::string::npos);
-  }
+  ExpectStop([&] { fe.ShowMenu(view); }, 3, "menu");
   auto fe2 = Make("open\n");
-  try {
-    fe2.ShowMenu(view);
-    FAIL() << "no stop";
-  } catch (const Stopped& s) {
-    EXPECT_EQ(s.status, 2);
-    EXPECT_NE(s.message.find("line 1"), std::string::npos);
-  }
+  ExpectStop([&] { fe2.ShowMenu(view); }, 2, "line 1");
 }
 
 std::vector<HostDialogItem> EditDialog() {
@@ -141,11 +141,16 @@ std::vector<HostDialogItem> EditDialog() {
   return items;
 }
 
-TEST(ScriptDialog, FocusMovesOverFocusableItemsAndWraps) {
-  auto items = EditDialog();
+DialogView DialogOf(std::vector<HostDialogItem>& items) {
   DialogView view;
   view.items = items.data();
-  view.count = 7;
+  view.count = static_cast<int>(items.size());
+  return view;
+}
+
+TEST(ScriptDialog, FocusMovesOverFocusableItemsAndWraps) {
+  auto items = EditDialog();
+  DialogView view = DialogOf(items);
   // Starts on the check box (1); Tab 2, 4, 5, 6, then wraps to 1.
   auto fe = Make("key Space\nkey Tab x5\nkey Space\nkey Shift+Tab\nkey Up\nkey Up\nkey Enter\n");
   EXPECT_EQ(fe.RunDialog(view), 5);  // Enter on an edit field: the default button
@@ -155,9 +160,7 @@ TEST(ScriptDialog, FocusMovesOverFocusableItemsAndWraps) {
 TEST(ScriptDialog, TextReplacesTheFocusedFieldAndEnterOnAButtonChoosesIt) {
   auto items = EditDialog();
   std::memset(items[4].text, 'x', sizeof items[4].text - 1);
-  DialogView view;
-  view.items = items.data();
-  view.count = 7;
+  DialogView view = DialogOf(items);
   auto fe = Make("focus 4\ntext new\nfocus 6\nkey Enter\n");
   EXPECT_EQ(fe.RunDialog(view), 6);
   EXPECT_STREQ(items[4].text, "new");
@@ -168,17 +171,9 @@ TEST(ScriptDialog, TextReplacesTheFocusedFieldAndEnterOnAButtonChoosesIt) {
 TEST(ScriptDialog, HasFocusChoosesTheStartAndTextNeedsAnEditField) {
   auto items = EditDialog();
   items[4].hasFocus = 1;
-  DialogView view;
-  view.items = items.data();
-  view.count = 7;
+  DialogView view = DialogOf(items);
   auto fe = Make("text a\nkey Tab\ntext b\n");
-  try {
-    fe.RunDialog(view);
-    FAIL() << "no stop";
-  } catch (const Stopped& s) {
-    EXPECT_EQ(s.status, 2);
-    EXPECT_NE(s.message.find("line 3"), std::string::npos);  // the button, not the field
-  }
+  ExpectStop([&] { fe.RunDialog(view); }, 2, "line 3");  // the button, not the field
   // The dialog never closed: the plug-in's items keep what they held, since
   // the host writes what the user left in them only when the dialog returns.
   EXPECT_STREQ(items[4].text, "old");
@@ -189,9 +184,7 @@ TEST(ScriptDialog, HasFocusChoosesTheStartAndTextNeedsAnEditField) {
 TEST(ScriptDialog, WithoutDefaultEnterChoosesTheFocusedItem) {
   auto items = EditDialog();
   items[5].isDefault = 0;
-  DialogView view;
-  view.items = items.data();
-  view.count = 7;
+  DialogView view = DialogOf(items);
   auto fe = Make("focus 2\nkey Enter\nkey Esc\n");
   EXPECT_EQ(fe.RunDialog(view), 2);
   EXPECT_EQ(fe.RunDialog(view), -1);
@@ -199,9 +192,7 @@ TEST(ScriptDialog, WithoutDefaultEnterChoosesTheFocusedItem) {
 
 TEST(ScriptDialog, KeysEditTheFocusedFieldAsTheyDoAtTheTerminal) {
   auto items = EditDialog();
-  DialogView view;
-  view.items = items.data();
-  view.count = 7;
+  DialogView view = DialogOf(items);
   // Letters type in lower case (Shift+ the capital), Space a blank; the
   // editing keys move and delete; the keys of the check box and the
   // buttons do what they do there.
@@ -216,9 +207,7 @@ TEST(ScriptDialog, TheHistoryOfAMaskFieldFillsItFromAnEarlierConfirmation) {
   auto items = EditDialog();
   items[2].flags = DialogHistoryFlag;
   items[2].historyName = masks;
-  DialogView view;
-  view.items = items.data();
-  view.count = 7;
+  DialogView view = DialogOf(items);
   // Confirmed with the default button: the mask goes into the history.
   auto fe = Make("focus 2\ntext *.zip\nkey Enter\n"
                  "focus 2\ntext *.tar\nkey Esc\n"

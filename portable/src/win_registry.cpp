@@ -33,15 +33,9 @@
 #include <string>
 #include <vector>
 
-#include "regfile.h"
+#include "reg_format.h"
+#include "registry_write_switch.h"
 #include "winport.h"
-
-#ifndef ERROR_BAD_PATHNAME
-#define ERROR_BAD_PATHNAME 161L
-#endif
-#ifndef ERROR_NOACCESS
-#define ERROR_NOACCESS 998L
-#endif
 
 namespace {
 
@@ -78,9 +72,10 @@ struct Registry {
   std::shared_ptr<Node> localMachine = std::make_shared<Node>();
   std::shared_ptr<Node> classesRoot = std::make_shared<Node>();
   std::set<WinportKey*> handles;
-  int writeCount = 0;
-  int failAt = 0;
-  unsigned long long changes = 0;  // calls that may have changed the tree; never reset
+  winport::RegistryWriteSwitch writes;  // counts from the start, picking no call
+  unsigned long long changes = 0;       // calls that may have changed the tree; never reset
+
+  Registry() { writes.Arm(0, winport::RegistryWriteSwitch::Action::None); }
 };
 
 Registry& TheRegistry() {
@@ -222,12 +217,7 @@ HKEY NewHandle(Registry& r, Node* node, REGSAM access) {
 // Counts a mutating call; true when the fault switch makes this one fail.
 bool CountWriteAndFail(Registry& r) {
   ++r.changes;
-  ++r.writeCount;
-  if (r.failAt != 0 && r.writeCount == r.failAt) {
-    r.failAt = 0;
-    return true;
-  }
-  return false;
+  return r.writes.Count() == winport::RegistryWriteSwitch::Action::FailAccessDenied;
 }
 
 // The prologue of every call on a key: takes the lock for the whole call,
@@ -521,14 +511,13 @@ regfile::File WinportRegistryExport(const std::string& rootPath) {
 void WinportRegistryFailNthWrite(int n) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  r.writeCount = 0;
-  r.failAt = n > 0 ? n : 0;
+  r.writes.Arm(n, winport::RegistryWriteSwitch::Action::FailAccessDenied);
 }
 
 int WinportRegistryWriteCount() {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  return r.writeCount;
+  return r.writes.Seen();
 }
 
 unsigned long long WinportRegistryChangeCount() {

@@ -17,30 +17,19 @@
 // terminator at the end, no control bytes); otherwise as hex(1): so every
 // byte survives. Bytes 0x80 and above stay raw in quoted texts, as REGEDIT4
 // texts are in the ANSI code page.
-#include "regfile.h"
+#include "reg_format.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#ifdef _WIN32
-#include <windows.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace regfile {
 
 namespace {
 
-constexpr uint32_t kRegSz = 1;
-constexpr uint32_t kRegExpandSz = 2;
-constexpr uint32_t kRegBinary = 3;
-constexpr uint32_t kRegDword = 4;
-constexpr uint32_t kRegMultiSz = 7;
+// The value types of windows.h that the format treats apart.
+enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7 };
 
 // Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
 // undefined map to the C1 control of the same number, as Windows maps them.
@@ -147,6 +136,10 @@ class Parser {
   std::string ToBytes(const Line& line, size_t from, size_t to) const;
   bool ParseKey(const Line& line);
   bool ParseValue(const Line& line);
+  bool ParseTextData(const Line& line, size_t pos, Value& value);
+  bool ParseDwordData(const Line& line, size_t pos, Value& value);
+  bool ParseHexData(const Line& line, size_t pos, Value& value);
+  void StoreValue(Value value);
   bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
   bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
   Key& CurrentKey() { return file.keys[currentKey]; }
@@ -316,6 +309,18 @@ bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word)
   return true;
 }
 
+// Reads the hex digits at pos into number; false when there are more than
+// eight. digits is how many were read.
+bool ReadHexNumber(const std::vector<uint32_t>& line, size_t& pos, uint32_t& number, int& digits) {
+  number = 0;
+  digits = 0;
+  while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+    number = number * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
+    if (++digits > 8) return false;
+  }
+  return true;
+}
+
 bool Parser::ParseValue(const Line& line) {
   if (currentKey < 0) return Fail("value before the first key");
   size_t pos = SkipBlanks(line, 0);
@@ -330,59 +335,73 @@ bool Parser::ParseValue(const Line& line) {
   pos = SkipBlanks(line, pos + 1);
   if (pos >= line.size()) return Fail("value without data");
   if (line[pos] == '-') return Fail("deleting values (=-) is not supported");
+  bool ok;
   if (line[pos] == '"') {
-    std::string text;
-    if (!ParseQuoted(line, pos, text)) return false;
-    size_t rest = SkipBlanks(line, pos);
-    if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
-    value.type = kRegSz;
-    value.data.assign(text.begin(), text.end());
-    value.data.push_back(0);
+    ok = ParseTextData(line, pos, value);
   } else if (StartsWith(line, pos, "dword:")) {
-    pos += 6;
-    uint32_t number = 0;
-    int digits = 0;
-    while (pos < line.size() && HexDigit(line[pos]) >= 0) {
-      number = number * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
-      if (++digits > 8) return Fail("dword with more than 8 hex digits");
-    }
-    size_t rest = SkipBlanks(line, pos);
-    if (digits == 0 || (rest != line.size() && line[rest] != ';')) return Fail("bad dword");
-    value.type = kRegDword;
-    for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<uint8_t>(number >> (8 * i)));
+    ok = ParseDwordData(line, pos + 6, value);
   } else if (StartsWith(line, pos, "hex")) {
-    pos += 3;
-    uint32_t type = kRegBinary;
-    if (pos < line.size() && line[pos] == '(') {
-      ++pos;
-      type = 0;
-      int digits = 0;
-      while (pos < line.size() && HexDigit(line[pos]) >= 0) {
-        type = type * 16 + static_cast<uint32_t>(HexDigit(line[pos++]));
-        if (++digits > 8) return Fail("bad hex(type)");
-      }
-      if (digits == 0 || pos >= line.size() || line[pos] != ')') return Fail("bad hex(type)");
-      ++pos;
-    }
-    if (pos >= line.size() || line[pos] != ':') return Fail("expected ':' after hex");
-    if (!ParseHex(line, pos + 1, value.data)) return false;
-    value.type = type;
-    if (version5 && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
-      value.data = WideDataToAnsi(value.data);
-    }
+    ok = ParseHexData(line, pos + 3, value);
   } else {
-    return Fail("unknown value data");
+    ok = Fail("unknown value data");
   }
+  if (ok) StoreValue(std::move(value));
+  return ok;
+}
+
+bool Parser::ParseTextData(const Line& line, size_t pos, Value& value) {
+  std::string text;
+  if (!ParseQuoted(line, pos, text)) return false;
+  size_t rest = SkipBlanks(line, pos);
+  if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
+  value.type = kRegSz;
+  value.data.assign(text.begin(), text.end());
+  value.data.push_back(0);
+  return true;
+}
+
+bool Parser::ParseDwordData(const Line& line, size_t pos, Value& value) {
+  uint32_t number;
+  int digits;
+  if (!ReadHexNumber(line, pos, number, digits)) return Fail("dword with more than 8 hex digits");
+  size_t rest = SkipBlanks(line, pos);
+  if (digits == 0 || (rest != line.size() && line[rest] != ';')) return Fail("bad dword");
+  value.type = kRegDword;
+  for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<uint8_t>(number >> (8 * i)));
+  return true;
+}
+
+// pos is just after "hex": an optional "(type)", then ':' and the bytes.
+bool Parser::ParseHexData(const Line& line, size_t pos, Value& value) {
+  uint32_t type = kRegBinary;
+  if (pos < line.size() && line[pos] == '(') {
+    ++pos;
+    int digits;
+    if (!ReadHexNumber(line, pos, type, digits) || digits == 0 || pos >= line.size() || line[pos] != ')') {
+      return Fail("bad hex(type)");
+    }
+    ++pos;
+  }
+  if (pos >= line.size() || line[pos] != ':') return Fail("expected ':' after hex");
+  if (!ParseHex(line, pos + 1, value.data)) return false;
+  value.type = type;
+  if (version5 && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
+    value.data = WideDataToAnsi(value.data);
+  }
+  return true;
+}
+
+// A value named again in the same key replaces the earlier one in its place.
+void Parser::StoreValue(Value value) {
   Key& key = CurrentKey();
   for (Value& existing : key.values) {
     if (CompareNames(existing.name, value.name) == 0) {
       existing.type = value.type;
       existing.data = std::move(value.data);
-      return true;
+      return;
     }
   }
   key.values.push_back(std::move(value));
-  return true;
 }
 
 // ---- writing ----------------------------------------------------------------
@@ -560,63 +579,6 @@ bool ReadFile(const std::string& path, File& out, std::string& error) {
     return false;
   }
   return true;
-}
-
-bool WriteFileAtomic(const std::string& path, const File& file, std::string& error) {
-  const std::string text = Write(file);
-#ifdef _WIN32
-  const std::string temp = path + ".tmp" + std::to_string(_getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) {
-    error = temp + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    error = temp + ": write error";
-    std::remove(temp.c_str());
-    return false;
-  }
-  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = path + ": cannot replace the file (error " + std::to_string(GetLastError()) + ")";
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
-#else
-  const std::string temp = path + ".tmp" + std::to_string(getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) {
-    error = temp + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == text.size();
-  int savedErrno = errno;
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) {
-    error = temp + ": " + std::strerror(savedErrno ? savedErrno : errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = path + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-#endif
 }
 
 }  // namespace regfile

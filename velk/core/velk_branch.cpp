@@ -1,4 +1,4 @@
-#include "core/registry_io.h"
+#include "core/velk_branch.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -8,11 +8,11 @@
 
 namespace velk {
 
-class RegistryFile {
+class RegistryStore {
  public:
   // path as given on the command line. When it names a symbolic link, velk
   // writes the file the link points to and leaves the link as it is.
-  explicit RegistryFile(std::string path);
+  explicit RegistryStore(std::string path);
 
   const std::string& Path() const { return path_; }
 

@@ -1,10 +1,11 @@
-// velk's registry: the .reg file it is loaded from and saved to, the branch
-// of the current user's registry it lives in, and the built-in sample table.
+// velk's branch of the current user's registry: the branch every registry
+// file lies in, importing a file into it and exporting it, where the file is
+// by default, and the built-in sample table that fills an empty start.
 #pragma once
 
 #include <string>
 
-#include "regfile.h"
+#include "reg_format.h"
 
 namespace velk {
 
@@ -35,7 +36,7 @@ std::string DefaultRegistryPath();
 // Loads path into the registry, or the sample table when path does not
 // exist (sampleUsed is then true). False with error for a file that cannot
 // be read or parsed, or that holds keys outside the branch. (Writing the
-// file back is core/registry_file.h's.)
+// file back is core/registry_store.h's.)
 bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
 
 }  // namespace velk

@@ -1,4 +1,4 @@
-#include "core/registry_file.h"
+#include "core/registry_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +20,8 @@
 #include "winport.h"
 #endif
 
-#include "core/registry_io.h"
-#include "regfile.h"
+#include "core/velk_branch.h"
+#include "reg_format.h"
 
 namespace velk {
 namespace {
@@ -252,9 +252,9 @@ std::string CannotWrite(const std::string& path, const std::string& reason) {
   return "cannot write " + path + ": " + reason;
 }
 
-RegistryFile::RegistryFile(std::string path) : path_(std::move(path)), target_(Resolved(path_)) {}
+RegistryStore::RegistryStore(std::string path) : path_(std::move(path)), target_(Resolved(path_)) {}
 
-bool RegistryFile::CheckWritable(std::string& error) const {
+bool RegistryStore::CheckWritable(std::string& error) const {
   const Existing old = LookAt(target_);
   std::string reason = old.refusal;
   if (reason.empty() && !old.exists && !MakeFolder(target_, reason)) {
@@ -275,7 +275,7 @@ bool RegistryFile::CheckWritable(std::string& error) const {
   return false;
 }
 
-bool RegistryFile::Load(bool& sampleUsed, std::string& error) {
+bool RegistryStore::Load(bool& sampleUsed, std::string& error) {
   if (!LoadRegistry(path_, sampleUsed, error)) return false;
   seenChanges_ = RegistryChanges();
   regfile::File loaded;
@@ -285,11 +285,11 @@ bool RegistryFile::Load(bool& sampleUsed, std::string& error) {
   return true;
 }
 
-bool RegistryFile::SaveIfChanged(std::string& reason) { return Write(false, reason); }
+bool RegistryStore::SaveIfChanged(std::string& reason) { return Write(false, reason); }
 
-bool RegistryFile::Save(std::string& reason) { return Write(true, reason); }
+bool RegistryStore::Save(std::string& reason) { return Write(true, reason); }
 
-bool RegistryFile::Write(bool always, std::string& reason) {
+bool RegistryStore::Write(bool always, std::string& reason) {
   const unsigned long long changes = RegistryChanges();
   if (kChangesCounted && !always && inStep_ && changes == seenChanges_) return true;
   regfile::File file;

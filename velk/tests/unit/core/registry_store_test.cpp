@@ -17,13 +17,14 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include <windows.h>
 
-#include "core/registry_file.h"
-#include "core/registry_io.h"
+#include "core/registry_store.h"
 #include "core/saving_front_end.h"
-#include "regfile.h"
+#include "core/velk_branch.h"
+#include "reg_format.h"
 
 namespace velk {
 namespace {
@@ -98,13 +99,13 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
-class RegistryFileTest : public ::testing::Test {
+class RegistryStoreTest : public ::testing::Test {
  protected:
   void TearDown() override { FailNextSaves(0); }
   // The file at path, holding kLoose, loaded into the registry.
-  RegistryFile Loaded(const std::string& path) {
+  RegistryStore Loaded(const std::string& path) {
     Write(path, kLoose);
-    RegistryFile file(path);
+    RegistryStore file(path);
     bool sample = true;
     std::string error;
     EXPECT_TRUE(file.Load(sample, error)) << error;
@@ -114,33 +115,33 @@ class RegistryFileTest : public ::testing::Test {
   Scratch dir;
 };
 
-TEST_F(RegistryFileTest, StartUpCheckRefusesWhatCannotBeKept) {
+TEST_F(RegistryStoreTest, StartUpCheckRefusesWhatCannotBeKept) {
   std::string error;
   // A new file in an existing folder, and one whose folder is still to be
   // made: both fine, and the check leaves nothing behind but the folder.
-  EXPECT_TRUE(RegistryFile(dir / "new.reg").CheckWritable(error)) << error;
-  EXPECT_TRUE(RegistryFile(dir / "sub/deeper/new.reg").CheckWritable(error)) << error;
+  EXPECT_TRUE(RegistryStore(dir / "new.reg").CheckWritable(error)) << error;
+  EXPECT_TRUE(RegistryStore(dir / "sub/deeper/new.reg").CheckWritable(error)) << error;
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
 
   // A read-only file is refused, even for a user (root) who could replace it.
   const std::string ro = dir / "ro.reg";
   Write(ro, kLoose);
   chmod(ro.c_str(), 0444);
-  EXPECT_FALSE(RegistryFile(ro).CheckWritable(error));
+  EXPECT_FALSE(RegistryStore(ro).CheckWritable(error));
   EXPECT_NE(error.find("read-only"), std::string::npos) << error;
   EXPECT_EQ(Occurrences(error, ro), 1u) << error;
   EXPECT_EQ(Read(ro), kLoose);
 
   // A folder where the file should be, and a path below a plain file.
-  EXPECT_FALSE(RegistryFile(dir / "sub").CheckWritable(error));
+  EXPECT_FALSE(RegistryStore(dir / "sub").CheckWritable(error));
   EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
   const std::string below = dir / "ro.reg/x.reg";
-  EXPECT_FALSE(RegistryFile(below).CheckWritable(error));
+  EXPECT_FALSE(RegistryStore(below).CheckWritable(error));
   EXPECT_EQ(Occurrences(error, below), 1u) << error;
   EXPECT_EQ(error.rfind("cannot ", 0), 0u) << error;
 }
 
-TEST_F(RegistryFileTest, UnwritableFolderIsRefusedWhereTheUserCannotWrite) {
+TEST_F(RegistryStoreTest, UnwritableFolderIsRefusedWhereTheUserCannotWrite) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes any folder; the tmux tests drop privileges for this";
   const std::string locked = dir / "locked";
   ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
@@ -148,15 +149,15 @@ TEST_F(RegistryFileTest, UnwritableFolderIsRefusedWhereTheUserCannotWrite) {
   chmod(locked.c_str(), 0555);
   std::string error;
   // The file itself may be written, but it cannot be replaced atomically.
-  EXPECT_FALSE(RegistryFile(locked + "/r.reg").CheckWritable(error));
+  EXPECT_FALSE(RegistryStore(locked + "/r.reg").CheckWritable(error));
   EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
-  EXPECT_FALSE(RegistryFile(locked + "/new.reg").CheckWritable(error));
+  EXPECT_FALSE(RegistryStore(locked + "/new.reg").CheckWritable(error));
   EXPECT_EQ(error.rfind("cannot create " + locked + "/new.reg: ", 0), 0u) << error;
 }
 
-TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
+TEST_F(RegistryStoreTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   const std::string path = dir / "r.reg";
-  RegistryFile file = Loaded(path);
+  RegistryStore file = Loaded(path);
   chmod(path.c_str(), 0640);
   std::string error;
 
@@ -179,11 +180,41 @@ TEST_F(RegistryFileTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   EXPECT_EQ(Read(path), written);
 }
 
+// Every byte of every value goes through the file and comes back: texts
+// with every byte value, an embedded zero, no terminator, binary data.
+TEST_F(RegistryStoreTest, EveryByteOfEveryValueComesBackFromTheFile) {
+  const std::string path = dir / "r.reg";
+  RegistryStore file = Loaded(path);
+  std::string everyByte;
+  for (int b = 1; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
+  regfile::File awkward;
+  awkward.keys.push_back({"HKEY_CURRENT_USER\\Software\\VELK\\Test", {}});
+  for (const auto& [name, type, bytes] : {std::tuple<const char*, uint32_t, std::string>{"all", 1, everyByte + '\0'},
+                                          {"embedded", 1, std::string("a\0b\0", 4)},
+                                          {"unended", 1, "open"},
+                                          {"binary", 3, std::string("\0\xff\x10", 3)}}) {
+    awkward.keys[0].values.push_back({name, type, std::vector<uint8_t>(bytes.begin(), bytes.end())});
+  }
+  std::string error;
+  ASSERT_TRUE(ImportBranch(awkward, error)) << error;
+  regfile::File stored;
+  ASSERT_TRUE(ExportBranch(stored, error)) << error;
+  ASSERT_TRUE(file.Save(error)) << error;
+
+  RegistryStore again(path);
+  bool sample = true;
+  ASSERT_TRUE(again.Load(sample, error)) << error;
+  regfile::File reloaded;
+  ASSERT_TRUE(ExportBranch(reloaded, error)) << error;
+  EXPECT_EQ(regfile::Write(reloaded), regfile::Write(stored));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
+}
+
 // The plug-in stores through the registry calls, not by imports: what it
 // sets and deletes reaches the file, each change at the next write.
-TEST_F(RegistryFileTest, WhatTheRegistryCallsStoreReachesTheFile) {
+TEST_F(RegistryStoreTest, WhatTheRegistryCallsStoreReachesTheFile) {
   const std::string path = dir / "r.reg";
-  RegistryFile file = Loaded(path);
+  RegistryStore file = Loaded(path);
   std::string reason;
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
@@ -198,10 +229,10 @@ TEST_F(RegistryFileTest, WhatTheRegistryCallsStoreReachesTheFile) {
   EXPECT_EQ(Read(path).find("\"v\"="), std::string::npos) << Read(path);
 }
 
-TEST_F(RegistryFileTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
+TEST_F(RegistryStoreTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
   const mode_t old = umask(027);
   const std::string path = dir / "fresh/r.reg";
-  RegistryFile file(path);
+  RegistryStore file(path);
   bool sample = false;
   std::string error;
   ASSERT_TRUE(file.Load(sample, error)) << error;
@@ -225,9 +256,9 @@ TEST_F(RegistryFileTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
   EXPECT_NE(Read(path).find("\"v\"=\"owned\""), std::string::npos);
 }
 
-TEST_F(RegistryFileTest, AFailedWriteLeavesTheFileAndNoTemporary) {
+TEST_F(RegistryStoreTest, AFailedWriteLeavesTheFileAndNoTemporary) {
   const std::string path = dir / "r.reg";
-  RegistryFile file = Loaded(path);
+  RegistryStore file = Loaded(path);
   std::string reason;
   Store("lost?");
   FailNextSaves(2);
@@ -252,9 +283,9 @@ TEST_F(RegistryFileTest, AFailedWriteLeavesTheFileAndNoTemporary) {
   EXPECT_TRUE(file.InStep());
 }
 
-TEST_F(RegistryFileTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
+TEST_F(RegistryStoreTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
   const std::string path = dir / "r.reg";
-  RegistryFile file = Loaded(path);
+  RegistryStore file = Loaded(path);
   std::string reason;
   chmod(path.c_str(), 0444);
   Store("changed");
@@ -265,11 +296,11 @@ TEST_F(RegistryFileTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
   EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
 }
 
-TEST_F(RegistryFileTest, ALinkStaysALinkToTheFileWritten) {
+TEST_F(RegistryStoreTest, ALinkStaysALinkToTheFileWritten) {
   const std::string real = dir / "real.reg", link = dir / "link.reg";
   Write(real, kLoose);
   ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-  RegistryFile file(link);
+  RegistryStore file(link);
   bool sample = true;
   std::string reason;
   ASSERT_TRUE(file.CheckWritable(reason)) << reason;
@@ -283,17 +314,17 @@ TEST_F(RegistryFileTest, ALinkStaysALinkToTheFileWritten) {
   EXPECT_NE(Read(real).find("through the link"), std::string::npos);
 }
 
-TEST_F(RegistryFileTest, LoadErrorsNameTheFileOnce) {
+TEST_F(RegistryStoreTest, LoadErrorsNameTheFileOnce) {
   const std::string bad = dir / "bad.reg";
   Write(bad, "REGEDIT4\n[HKEY\n");
   bool sample = false;
   std::string error;
-  EXPECT_FALSE(RegistryFile(bad).Load(sample, error));
+  EXPECT_FALSE(RegistryStore(bad).Load(sample, error));
   EXPECT_EQ(Occurrences(error, "bad.reg"), 1u) << error;
   EXPECT_NE(error.find("line 2"), std::string::npos) << error;
   const std::string outside = dir / "outside.reg";
   Write(outside, "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Other]\n");
-  EXPECT_FALSE(RegistryFile(outside).Load(sample, error));
+  EXPECT_FALSE(RegistryStore(outside).Load(sample, error));
   EXPECT_EQ(Occurrences(error, "outside.reg"), 1u) << error;
 }
 
@@ -351,10 +382,10 @@ struct Quit {
   std::string reason;
 };
 
-class SavingFrontEndTest : public RegistryFileTest {
+class SavingFrontEndTest : public RegistryStoreTest {
  protected:
   std::string path = dir / "r.reg";
-  RegistryFile file = Loaded(path);
+  RegistryStore file = Loaded(path);
   Recorder inner{path};
   std::vector<std::string> notes;
   SavingFrontEnd saving{inner, file, [this](const std::string& line) { notes.push_back(line); },

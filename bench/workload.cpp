@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "storage/assoc_store.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/settings.h"
 
 namespace bench {

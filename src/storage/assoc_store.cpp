@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/startup_state.h"
+#include "host/interface/startup_state.h"
 #include "model/text.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 namespace {
 

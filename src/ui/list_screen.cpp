@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "host/host_services.h"
-#include "host/messages.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
 #include "ui/changed_flag.h"

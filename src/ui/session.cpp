@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "host/host_services.h"
-#include "host/messages.h"
-#include "host/startup_state.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
+#include "host/interface/startup_state.h"
 #include "model/assoc_list.h"
 #include "model/text.h"
 #include "storage/assoc_store.h"

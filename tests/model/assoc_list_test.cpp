@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "fakes/fake_host.h"
-#include "host/messages.h"
+#include "host/interface/messages.h"
+#include "model/counting_removals.h"
 
 namespace {
 
@@ -144,13 +145,19 @@ TEST(AssocList, MarkedSearchesInBothDirections) {
   EXPECT_EQ(list.LastMarkedFrom(-1), -1);
 }
 
-TEST(AssocList, MoveMarkedUpGathersOneBlockAboveTheFirst) {
+// Moves the marked records of start once, which must gather them into one
+// block as in gathered, and once more, which must move nothing.
+void ExpectGatheredOnce(bool (AssocList::*move)(), const Spec& start, const Spec& gathered) {
   AssocList list;
-  Build(list, {"A", "B*", "C", "D*", "E"});
-  EXPECT_TRUE(list.MoveMarkedUp());
-  EXPECT_EQ(Describe(list), (Spec{"B*", "D*", "A", "C", "E"}));
-  EXPECT_FALSE(list.MoveMarkedUp()) << "the block is at the top now";
-  EXPECT_EQ(Describe(list), (Spec{"B*", "D*", "A", "C", "E"}));
+  Build(list, start);
+  EXPECT_TRUE((list.*move)());
+  EXPECT_EQ(Describe(list), gathered);
+  EXPECT_FALSE((list.*move)()) << "the block is already at its end";
+  EXPECT_EQ(Describe(list), gathered);
+}
+
+TEST(AssocList, MoveMarkedUpGathersOneBlockAboveTheFirst) {
+  ExpectGatheredOnce(&AssocList::MoveMarkedUp, {"A", "B*", "C", "D*", "E"}, {"B*", "D*", "A", "C", "E"});
 }
 
 TEST(AssocList, MoveMarkedUpWithTheFirstRecordMarkedMovesNothing) {
@@ -165,12 +172,7 @@ TEST(AssocList, MoveMarkedUpWithTheFirstRecordMarkedMovesNothing) {
 }
 
 TEST(AssocList, MoveMarkedDownGathersOneBlockBelowTheLast) {
-  AssocList list;
-  Build(list, {"A", "B*", "C", "D*", "E"});
-  EXPECT_TRUE(list.MoveMarkedDown());
-  EXPECT_EQ(Describe(list), (Spec{"A", "C", "E", "B*", "D*"}));
-  EXPECT_FALSE(list.MoveMarkedDown()) << "the last record is marked now";
-  EXPECT_EQ(Describe(list), (Spec{"A", "C", "E", "B*", "D*"}));
+  ExpectGatheredOnce(&AssocList::MoveMarkedDown, {"A", "B*", "C", "D*", "E"}, {"A", "C", "E", "B*", "D*"});
 }
 
 TEST(AssocList, HeadersMoveLikeAnyRecord) {
@@ -325,17 +327,8 @@ TEST_F(AssocListDeleteTest, AdjacentMarkedRecordsAllGo) {
 }
 
 // The list's removals go through the table of virtual operations.
-class CountingList : public AssocList {
- public:
-  void RemoveAt(uint32_t index) override {
-    ++removals;
-    AssocList::RemoveAt(index);
-  }
-  int removals = 0;
-};
-
 TEST_F(AssocListDeleteTest, RemovalsGoThroughTheVirtualRemoveAt) {
-  CountingList list;
+  CountingRemovals<AssocList> list;
   Build(list, {"a*", "b", "c*"});
   host.messageAnswers.push_back(0);
   list.DeleteMarked();

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "fakes/fake_host.h"
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "model/assoc_list.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/settings.h"
 #include "ui/session.h"
 #include "winport.h"

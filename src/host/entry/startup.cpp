@@ -1,13 +1,13 @@
 // The start-up work, the host version gate, the diagnostics library and the
 // module's attach and detach work.
-#include "host/startup.h"
+#include "host/entry/startup.h"
 
 #include <cstring>
 
-#include "host/exit_hook.h"
-#include "host/messages.h"
+#include "host/base/exit_hook.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 namespace {
 

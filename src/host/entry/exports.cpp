@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "host/host_abi.h"
-#include "host/host_services.h"
-#include "host/messages.h"
-#include "host/startup.h"
+#include "host/base/host_abi.h"
+#include "host/entry/startup.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
 #include "ui/session.h"

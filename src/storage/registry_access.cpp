@@ -3,7 +3,7 @@
 // closes it again; nothing is kept between calls. The writing side leaves the
 // registry's result code in the thread's last-error value, which the error
 // messages shown with the host's error-report flag rely on.
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 #include <cstring>
 #include <vector>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/storage_test_util.h"
 
 #ifndef _WIN32

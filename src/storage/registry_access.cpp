@@ -18,9 +18,15 @@ constexpr int32_t ComposedPathSize = 1024;
 
 // Composes "base\subkey", or "base" alone when the subkey is null or empty,
 // into a buffer of ComposedPathSize bytes. A path that would not fit is
-// refused rather than cut, since a cut path names some other key.
+// refused rather than cut, since a cut path names some other key; so is
+// every path while there is no base path (before start-up, after detach),
+// which would otherwise name the root of the user's hive.
 bool ComposePath(char* path, const char* subkey) {
-  const char* base = RegistryBasePath ? RegistryBasePath : "";
+  const char* base = RegistryBasePath;
+  if (base == nullptr) {
+    path[0] = 0;
+    return false;
+  }
   const bool withSubkey = subkey != nullptr && subkey[0] != 0;
   size_t needed = std::strlen(base) + (withSubkey ? 1 + std::strlen(subkey) : 0);
   if (needed >= static_cast<size_t>(ComposedPathSize)) {

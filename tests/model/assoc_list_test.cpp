@@ -62,19 +62,21 @@ TEST(AssocRecord, ResetEmptiesEverything) {
   EXPECT_EQ(record.group, 0);
 }
 
-// The field table is what the store, the dialog and the sort go by, so it is
+// The field table is what the store, the dialog, the sort and the title go by, so it is
 // pinned here against the record, the stored value names, the dialog's
-// items and the sort modes as they stand on their own.
+// items, the sort modes and the title's sort letters as they stand on their
+// own.
 TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
   const struct {
     const char* name;
     TextField AssocRecord::*member;
     int dialogItem, ascending, descending;
+    char indicator;
   } expected[] = {
-      {"Mask", &AssocRecord::Mask, 2, 1, 2},         {"Description", &AssocRecord::Description, 4, 5, 6},
-      {"Execute", &AssocRecord::Execute, 7, 3, 4},   {"AltExec", &AssocRecord::AltExec, 9, 0, 0},
-      {"View", &AssocRecord::View, 11, 9, 10},       {"AltView", &AssocRecord::AltView, 13, 0, 0},
-      {"Edit", &AssocRecord::Edit, 15, 7, 8},        {"AltEdit", &AssocRecord::AltEdit, 17, 0, 0},
+      {"Mask", &AssocRecord::Mask, 2, 1, 2, 'm'},       {"Description", &AssocRecord::Description, 4, 5, 6, 'd'},
+      {"Execute", &AssocRecord::Execute, 7, 3, 4, 'x'}, {"AltExec", &AssocRecord::AltExec, 9, 0, 0, 0},
+      {"View", &AssocRecord::View, 11, 9, 10, 'v'},     {"AltView", &AssocRecord::AltView, 13, 0, 0, 0},
+      {"Edit", &AssocRecord::Edit, 15, 7, 8, 'e'},      {"AltEdit", &AssocRecord::AltEdit, 17, 0, 0, 0},
   };
   ASSERT_EQ(AssocFieldCount, 8);
   AssocRecord record;
@@ -86,6 +88,7 @@ TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
     EXPECT_EQ(field.dialogItem, expected[i].dialogItem) << field.name;
     EXPECT_EQ(field.sortAscending, expected[i].ascending) << field.name;
     EXPECT_EQ(field.sortDescending, expected[i].descending) << field.name;
+    EXPECT_EQ(field.sortIndicator, expected[i].indicator) << field.name;
     // Record order: each field lies after the one before it.
     const char* address = reinterpret_cast<const char*>(&(record.*field.member));
     if (previous) {

@@ -61,25 +61,6 @@ void FillDefault(char* destination, const char* defaultText, int32_t size) {
   }
 }
 
-// A value that does not fit the buffer gives the default, not a cut text.
-// Reads leave the last-error value alone.
-char* ReadTextValue(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-                    int32_t size) {
-  if (destination == nullptr || size <= 0) return destination;
-  HKEY key = OpenKeyForRead(subkey);
-  if (key != nullptr) {
-    DWORD filled = static_cast<DWORD>(size);
-    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
-    RegCloseKey(key);
-    if (code == ERROR_SUCCESS) {
-      TerminateQueried(destination, filled, size);
-      return destination;
-    }
-  }
-  FillDefault(destination, defaultText, size);
-  return destination;
-}
-
 // The room a whole-text read starts with: a field's 260 characters, a group
 // marker and a terminator, so that values which fit a record are read once.
 constexpr size_t WholeTextStartSize = 262;
@@ -134,9 +115,23 @@ uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultV
   return code == ERROR_SUCCESS ? number : defaultValue;
 }
 
+// A value that does not fit the buffer gives the default, not a cut text.
+// Reads leave the last-error value alone.
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size) {
-  return ReadTextValue(subkey, valueName, destination, defaultText, size);
+  if (destination == nullptr || size <= 0) return destination;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    DWORD filled = static_cast<DWORD>(size);
+    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
+    RegCloseKey(key);
+    if (code == ERROR_SUCCESS) {
+      TerminateQueried(destination, filled, size);
+      return destination;
+    }
+  }
+  FillDefault(destination, defaultText, size);
+  return destination;
 }
 
 char* ReadWholeText(const char* subkey, const char* valueName, std::vector<char>& text, const char* defaultText) {

@@ -10,12 +10,6 @@
 #include "ui/edit_dialog.h"
 #include "ui/menu_line_list.h"
 
-const CommandColumn CommandColumns[CommandColumnCount] = {
-    {&AssocRecord::Execute, &PluginSettingsRecord::ShowEx, &PluginSettingsRecord::ExLen, MsgColumnExecute},
-    {&AssocRecord::View, &PluginSettingsRecord::ShowView, &PluginSettingsRecord::ViewLen, MsgColumnView},
-    {&AssocRecord::Edit, &PluginSettingsRecord::ShowEdit, &PluginSettingsRecord::EditLen, MsgColumnEdit},
-};
-
 namespace {
 
 constexpr uint32_t MenuFlags = MenuFlagAlways | MenuFlagBit0;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "host/interface/messages.h"
 #include "model/assoc_list.h"
 #include "storage/settings.h"
 
@@ -26,7 +27,11 @@ struct CommandColumn {
   int header;                             // the message number of its title
 };
 constexpr int CommandColumnCount = 3;
-extern const CommandColumn CommandColumns[CommandColumnCount];
+inline constexpr CommandColumn CommandColumns[CommandColumnCount] = {
+    {&AssocRecord::Execute, &PluginSettingsRecord::ShowEx, &PluginSettingsRecord::ExLen, MsgColumnExecute},
+    {&AssocRecord::View, &PluginSettingsRecord::ShowView, &PluginSettingsRecord::ViewLen, MsgColumnView},
+    {&AssocRecord::Edit, &PluginSettingsRecord::ShowEdit, &PluginSettingsRecord::EditLen, MsgColumnEdit},
+};
 
 // Runs the screen until the user leaves with Esc; true when ChangedFlag is 1.
 bool RunListScreen(AssocList& list);

@@ -62,10 +62,10 @@ TEST(AssocRecord, ResetEmptiesEverything) {
   EXPECT_EQ(record.group, 0);
 }
 
-// The field table is what the store, the dialog, the sort and the title go by, so it is
-// pinned here against the record, the stored value names, the dialog's
-// items, the sort modes and the title's sort letters as they stand on their
-// own.
+// The field table is what the store, the dialog, the sort and the list's
+// title go by, so it is pinned here against the record, the stored value
+// names, the dialog's items, the sort modes and the title's sort letters as
+// they stand on their own.
 TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
   const struct {
     const char* name;

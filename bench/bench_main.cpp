@@ -114,13 +114,13 @@ void BM_WidthScan(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   AssocList& list = Table(n);
   for (auto _ : state) {
-    int32_t widths[4] = {0, 0, 0, 0};
+    int32_t widths[1 + CommandColumnCount] = {};
     for (uint32_t i = 0; i < list.Count(); ++i) {
       const AssocRecord* r = list.At(i);
       widths[0] = std::max(widths[0], r->Description.Length());
-      widths[1] = std::max(widths[1], r->Execute.Length());
-      widths[2] = std::max(widths[2], r->View.Length());
-      widths[3] = std::max(widths[3], r->Edit.Length());
+      for (int c = 0; c < CommandColumnCount; ++c) {
+        widths[1 + c] = std::max(widths[1 + c], (r->*CommandColumns[c].field).Length());
+      }
     }
     benchmark::DoNotOptimize(widths);
   }

@@ -91,42 +91,51 @@ void TimeGroup(std::vector<Figure*> group, int rounds, double minMs) {
 
 double MedianOf(const Figure& figure) { return figure.failed ? 0 : Median(figure.perRunUs); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
   int rounds = 5;
   double minMs = 200;
   std::vector<int> sizes = {100, 1000};
   bool pass = false;
   std::vector<int> passSizes = {100, 1000, 10000};
+};
+
+std::vector<int> ParseSizes(char* list) {
+  std::vector<int> sizes;
+  for (char* p = std::strtok(list, ","); p; p = std::strtok(nullptr, ",")) sizes.push_back(std::atoi(p));
+  return sizes;
+}
+
+// False on an argument the harness does not know.
+bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
-      rounds = std::max(1, std::atoi(argv[++i]));
-    } else if (!std::strcmp(argv[i], "--min-ms") && i + 1 < argc) {
-      minMs = std::atof(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--sizes") && i + 1 < argc) {
-      sizes.clear();
-      for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ",")) sizes.push_back(std::atoi(p));
+    const bool valueFollows = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--rounds") && valueFollows) {
+      options.rounds = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--min-ms") && valueFollows) {
+      options.minMs = std::atof(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--sizes") && valueFollows) {
+      options.sizes = ParseSizes(argv[++i]);
     } else if (!std::strcmp(argv[i], "--pass")) {
-      pass = true;
-    } else if (!std::strcmp(argv[i], "--pass-sizes") && i + 1 < argc) {
-      passSizes.clear();
-      for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ",")) passSizes.push_back(std::atoi(p));
+      options.pass = true;
+    } else if (!std::strcmp(argv[i], "--pass-sizes") && valueFollows) {
+      options.passSizes = ParseSizes(argv[++i]);
     } else {
-      std::fprintf(stderr, "usage: %s [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass] [--pass-sizes 100,1000,10000]\n", argv[0]);
-      return 2;
+      return false;
     }
   }
+  return true;
+}
 
-  std::printf("%-24s %12s %12s %8s\n", "figure", "median_us", "min_us", "runs");
-  struct Ratio {
-    std::string name;
-    double figure, floor;
-  };
-  std::vector<Ratio> ratios;
+struct Ratio {
+  std::string name;
+  double figure, floor;
+};
+
+// Load and save of each table size against their bare floors. Returns the
+// exit status: 1 when a check or a workload failed.
+int TimeStore(const Options& options, std::vector<Ratio>& ratios) {
   int status = 0;
-
-  for (int n : sizes) {
+  for (int n : options.sizes) {
     AssocList table;
     bench::FillTable(table, n, HeaderEvery);
     const std::string suffix = "/" + std::to_string(n);
@@ -144,35 +153,51 @@ int main(int argc, char** argv) {
                   return LoadAssociations(list) && list.Count() == expected;
                 }};
     Figure loadFloor{"LoadFloor" + suffix, [&plan, n] { return plan.Load() == n * 8; }};
-    TimeGroup({&load, &loadFloor}, rounds, minMs);
+    TimeGroup({&load, &loadFloor}, options.rounds, options.minMs);
     ratios.push_back({"Load" + suffix, MedianOf(load), MedianOf(loadFloor)});
 
     Figure save{"Save" + suffix, [&table] { return SaveAssociations(table); }};
     Figure saveFloor{"SaveFloor" + suffix, [&plan] { return plan.Save(); }};
-    TimeGroup({&save, &saveFloor}, rounds, minMs);
+    TimeGroup({&save, &saveFloor}, options.rounds, options.minMs);
     ratios.push_back({"Save" + suffix, MedianOf(save), MedianOf(saveFloor)});
     if (load.failed || loadFloor.failed || save.failed || saveFloor.failed) status = 1;
   }
   bench::RemoveStoreRoot(StoreRoot);
+  return status;
+}
 
-  // The list pass, the reference pass and the line list's exact growth.
-  for (int n : pass ? passSizes : std::vector<int>()) {
+// The lines one pass of the plug-in hands to the host, which the reference
+// pass must build byte for byte. Empty when they differ.
+std::vector<HostMenuItem> CheckedPassLines(AssocList& table) {
+  bench::InstallLeanHost();
+  bench::UseScreenSettings();
+  bench::captureNextMenu = true;
+  RunListScreen(table);
+  const std::vector<HostMenuItem> lines = bench::captured;
+  MenuLineList leanLines;
+  bench::LeanPass(table, leanLines);
+  if (static_cast<size_t>(leanLines.Count()) != lines.size() ||
+      std::memcmp(leanLines.Items(), lines.data(), lines.size() * sizeof(HostMenuItem)) != 0) {
+    return {};
+  }
+  return lines;
+}
+
+// The list pass, the reference pass and the line list's exact growth, each
+// against the floor of copying the pass's bytes. Returns the exit status.
+int TimePass(const Options& options, std::vector<Ratio>& ratios) {
+  int status = 0;
+  for (int n : options.pass ? options.passSizes : std::vector<int>()) {
     AssocList table;
     bench::FillTable(table, n, HeaderEvery);
     const std::string suffix = "/" + std::to_string(n);
-    bench::InstallLeanHost();
-    bench::UseScreenSettings();
-    bench::captureNextMenu = true;
-    RunListScreen(table);
-    const std::vector<HostMenuItem> lines = bench::captured;
-    MenuLineList leanLines;
-    bench::LeanPass(table, leanLines);
-    if (static_cast<size_t>(leanLines.Count()) != lines.size() ||
-        std::memcmp(leanLines.Items(), lines.data(), lines.size() * sizeof(HostMenuItem)) != 0) {
+    const std::vector<HostMenuItem> lines = CheckedPassLines(table);
+    if (lines.empty()) {
       std::printf("the reference pass builds other lines than the plug-in for %d entries\n", n);
       status = 1;
       continue;
     }
+    MenuLineList leanLines;
     Figure screen{"ListPass" + suffix, [&table] {
                     RunListScreen(table);
                     return true;
@@ -190,15 +215,32 @@ int main(int argc, char** argv) {
                          bench::CopyPassBytes(lines);
                          return true;
                        }};
-    TimeGroup({&screen, &lean, &appends, &screenFloor}, rounds, minMs);
+    TimeGroup({&screen, &lean, &appends, &screenFloor}, options.rounds, options.minMs);
     ratios.push_back({"ListPass" + suffix, MedianOf(screen), MedianOf(screenFloor)});
     ratios.push_back({"LeanPass" + suffix, MedianOf(lean), MedianOf(screenFloor)});
     ratios.push_back({"MenuLineAppends" + suffix, MedianOf(appends), MedianOf(screenFloor)});
   }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: %s [--rounds N] [--min-ms MS] [--sizes 100,1000] [--pass] [--pass-sizes 100,1000,10000]\n",
+                 argv[0]);
+    return 2;
+  }
+  std::printf("%-24s %12s %12s %8s\n", "figure", "median_us", "min_us", "runs");
+  std::vector<Ratio> ratios;
+  const int storeStatus = TimeStore(options, ratios);
+  const int passStatus = TimePass(options, ratios);
 
   std::printf("\n%-24s %8s\n", "ratio to floor", "x");
   for (const Ratio& r : ratios) {
     if (r.floor > 0) std::printf("%-24s %8.2f\n", r.name.c_str(), r.figure / r.floor);
   }
-  return status;
+  return storeStatus | passStatus;
 }

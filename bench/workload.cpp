@@ -4,10 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "storage/assoc_store.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/settings.h"
+#include "ui/list_screen.h"
 
 namespace bench {
 
@@ -86,14 +87,12 @@ void InstallLeanHost() {
 }
 
 void UseScreenSettings() {
-  PluginSettings.ShowEx = 1;
-  PluginSettings.ShowView = 1;
-  PluginSettings.ShowEdit = 1;
-  PluginSettings.ExLen = 30;
-  PluginSettings.ViewLen = 30;
-  PluginSettings.EditLen = 30;
+  PluginSettings = DefaultSettings();
+  for (const CommandColumn& column : CommandColumns) {
+    PluginSettings.*column.shown = 1;
+    PluginSettings.*column.limit = 30;
+  }
   PluginSettings.SortType = SortMaskAsc;
-  PluginSettings.GroupChar = 205;
 }
 
 void FillTable(AssocList& list, int n, int headerEvery) {
@@ -169,20 +168,19 @@ struct LineWriter {
 void LeanPass(const AssocList& list, MenuLineList& lines) {
   lines.Clear();
   const uint32_t total = list.Count();
-  int32_t descriptionWidth = 0, executeWidth = 0, viewWidth = 0, editWidth = 0;
+  int32_t descriptionWidth = 0;
+  int32_t widths[CommandColumnCount] = {};  // 0 for a column left out
   for (uint32_t i = 0; i < total; ++i) {
     const AssocRecord* r = list.At(i);
     if (r->Description.Length() > descriptionWidth) descriptionWidth = r->Description.Length();
-    if (r->Execute.Length() > executeWidth) executeWidth = r->Execute.Length();
-    if (r->View.Length() > viewWidth) viewWidth = r->View.Length();
-    if (r->Edit.Length() > editWidth) editWidth = r->Edit.Length();
+    for (int c = 0; c < CommandColumnCount; ++c) {
+      const int32_t length = (r->*CommandColumns[c].field).Length();
+      if (length > widths[c]) widths[c] = length;
+    }
   }
-  executeWidth = Cap(executeWidth, PluginSettings.ExLen);
-  viewWidth = Cap(viewWidth, PluginSettings.ViewLen);
-  editWidth = Cap(editWidth, PluginSettings.EditLen);
-  const bool showExecute = PluginSettings.ShowEx != 0 && executeWidth != 0;
-  const bool showView = PluginSettings.ShowView != 0 && viewWidth != 0;
-  const bool showEdit = PluginSettings.ShowEdit != 0 && editWidth != 0;
+  for (int c = 0; c < CommandColumnCount; ++c) {
+    widths[c] = PluginSettings.*CommandColumns[c].shown != 0 ? Cap(widths[c], PluginSettings.*CommandColumns[c].limit) : 0;
+  }
 
   HostMenuItem work;
   int32_t longest = 0;
@@ -193,9 +191,9 @@ void LeanPass(const AssocList& list, MenuLineList& lines) {
       LineWriter line{work.text};
       line.Put(r->Description.Text(), r->Description.Length());
       line.Pad(descriptionWidth - r->Description.Length());
-      if (showExecute) line.Column(r->Execute, executeWidth);
-      if (showView) line.Column(r->View, viewWidth);
-      if (showEdit) line.Column(r->Edit, editWidth);
+      for (int c = 0; c < CommandColumnCount; ++c) {
+        if (widths[c] != 0) line.Column(r->*CommandColumns[c].field, widths[c]);
+      }
       line.Put("\xB3", 1);
       line.Put(r->Mask.Text(), r->Mask.Length());
       if (line.used > longest) longest = line.used;

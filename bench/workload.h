@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 #include "model/assoc_list.h"
 #include "ui/menu_line_list.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "storage/assoc_store.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "winport.h"
 
 using fuzz::Check;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "regfile.h"
+#include "reg_format.h"
 
 namespace {
 

@@ -4,21 +4,14 @@
     tools/check_includes.py [SRC_DIR]     check SRC_DIR (default: src/)
     tools/check_includes.py --self-test   show that the check catches bad includes
 
-Every file below SRC_DIR belongs to one tier, lowest first:
-
-    host base       host/host_abi.h, host/exit_hook.*     (include nothing of the plug-in)
-    host interface  host/startup_state.*, host/messages.*, host/host_services.*
-    support         support/
-    model           model/
-    storage         storage/
-    ui              ui/
-    entry points    host/startup.*, host/exports.cpp, host/module_entry.cpp
-
-A file may include files of its own tier and of the tiers below it, never of
-a tier above. A header and its source file (X.h, X.cpp) count as one unit,
-and no chain of includes between units may lead back to where it started,
-within a tier either. A file that belongs to no tier is an error too, so a
-new folder or host file has to be placed before it builds on anything.
+The tiers and their order, lowest first, are those of SRC_DIR/tiers: one
+folder below SRC_DIR per line, then its role ('#' starts a comment). Every
+file below SRC_DIR belongs to the tier of the deepest listed folder it lies
+in. A file may include files of its own tier and of the tiers below it,
+never of a tier above. A header and its source file (X.h, X.cpp) count as
+one unit, and no chain of includes between units may lead back to where it
+started, within a tier either. A file in no tier's folder is an error too,
+so a new folder has to be placed in the order before it builds on anything.
 
 Includes are resolved as the compiler does for this project: "x" against the
 including file's folder, then against SRC_DIR; <x> against SRC_DIR. Includes
@@ -31,17 +24,32 @@ import shutil
 import sys
 import tempfile
 
-TIERS = [
-    ("host base", ["host/host_abi", "host/exit_hook"]),
-    ("host interface", ["host/startup_state", "host/messages", "host/host_services"]),
-    ("support", ["support/"]),
-    ("model", ["model/"]),
-    ("storage", ["storage/"]),
-    ("ui", ["ui/"]),
-    ("entry points", ["host/startup", "host/exports", "host/module_entry"]),
-]
+TIERS_FILE = "tiers"
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".inc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def read_tiers(root, faults):
+    """The tier folders of root/tiers, lowest first; faults of the file
+    itself are added to faults."""
+    path = os.path.join(root, TIERS_FILE)
+    if not os.path.isfile(path):
+        faults.append("%s: missing: it gives the tiers' order" % TIERS_FILE)
+        return []
+    tiers = []
+    with open(path, encoding="utf-8") as listing:
+        for number, line in enumerate(listing, 1):
+            words = line.split("#", 1)[0].split(None, 1)
+            if not words:
+                continue
+            folder = words[0].strip("/")
+            if len(words) < 2:
+                faults.append("%s:%d: %s has no role" % (TIERS_FILE, number, folder))
+            if folder in tiers:
+                faults.append("%s:%d: %s is in the order twice" % (TIERS_FILE, number, folder))
+                continue
+            tiers.append(folder)
+    return tiers
 
 
 def unit_of(relative):
@@ -49,17 +57,14 @@ def unit_of(relative):
     return os.path.splitext(relative.replace(os.sep, "/"))[0]
 
 
-def tier_of(unit):
-    """The index of the unit's tier, or None. Exact unit names come first,
-    so that host/startup_state is not taken for host/startup."""
-    for index, (_, members) in enumerate(TIERS):
-        if unit in members:
-            return index
-    for index, (_, members) in enumerate(TIERS):
-        for member in members:
-            if member.endswith("/") and unit.startswith(member):
-                return index
-    return None
+def tier_of(unit, tiers):
+    """The index of the tier of the deepest listed folder the unit lies in,
+    or None."""
+    found, depth = None, -1
+    for index, folder in enumerate(tiers):
+        if unit.startswith(folder + "/") and folder.count("/") > depth:
+            found, depth = index, folder.count("/")
+    return found
 
 
 def source_files(root):
@@ -113,12 +118,13 @@ def find_cycle(graph):
 def check(root):
     """The faults of the tree below root, one text each."""
     faults = []
+    tiers = read_tiers(root, faults)
     graph = {}
     for relative in source_files(root):
         unit = unit_of(relative)
-        tier = tier_of(unit)
+        tier = tier_of(unit, tiers)
         if tier is None:
-            faults.append("%s: belongs to no tier (place it in tools/check_includes.py)" % relative)
+            faults.append("%s: belongs to no tier (place its folder in %s)" % (relative, TIERS_FILE))
             continue
         graph.setdefault(unit, set())
         with open(os.path.join(root, relative), encoding="utf-8", errors="replace") as source:
@@ -132,14 +138,13 @@ def check(root):
                 target_unit = unit_of(target)
                 if target_unit == unit:
                     continue
-                target_tier = tier_of(target_unit)
+                target_tier = tier_of(target_unit, tiers)
                 if target_tier is None:
                     continue  # reported on its own
                 graph[unit].add(target_unit)
                 if target_tier > tier:
                     faults.append("%s:%d: includes %s: %s may not include %s (the order is %s)" % (
-                        relative, number, target, TIERS[tier][0], TIERS[target_tier][0],
-                        " < ".join(name for name, _ in TIERS)))
+                        relative, number, target, tiers[tier], tiers[target_tier], " < ".join(tiers)))
     cycle = find_cycle(graph)
     if cycle:
         faults.append("includes run in a circle: %s" % " -> ".join(cycle))
@@ -150,35 +155,46 @@ def check(root):
 
 def write_tree(root, files):
     for relative, text in files.items():
+        if text is None:
+            continue
         path = os.path.join(root, relative)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "w", encoding="utf-8") as out:
             out.write(text)
 
 
-# A small tree that keeps the order: each case below changes it in one way.
+REAL_SRC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+
+
+def real_tiers():
+    with open(os.path.join(REAL_SRC, TIERS_FILE), encoding="utf-8") as listing:
+        return listing.read()
+
+
+# A small tree that keeps the order of the plug-in's own tiers file: each
+# case below changes it in one way (None removes a file).
 GOOD_TREE = {
-    "host/host_abi.h": "#pragma once\n#include <cstdint>\n",
-    "host/exit_hook.h": "#pragma once\n",
-    "host/exit_hook.cpp": '#include "host/exit_hook.h"\n#include <cstdlib>\n',
-    "host/startup_state.h": '#pragma once\n#include "host/host_abi.h"\n',
-    "host/messages.cpp": '#include "host/startup_state.h"\n',
-    "support/errors.cpp": '#include "host/exit_hook.h"\n#include <windows.h>\n',
+    "host/base/host_abi.h": "#pragma once\n#include <cstdint>\n",
+    "host/base/exit_hook.h": "#pragma once\n",
+    "host/base/exit_hook.cpp": '#include "host/base/exit_hook.h"\n#include <cstdlib>\n',
+    "host/interface/startup_state.h": '#pragma once\n#include "host/base/host_abi.h"\n',
+    "host/interface/messages.cpp": '#include "host/interface/startup_state.h"\n',
+    "support/errors.cpp": '#include "host/base/exit_hook.h"\n#include <windows.h>\n',
     "support/errors.h": "#pragma once\n",
     "model/text.h": "#pragma once\n",
-    "model/text.cpp": '#include "model/text.h"\n#include "support/errors.h"\n#include "host/exit_hook.h"\n'
+    "model/text.cpp": '#include "model/text.h"\n#include "support/errors.h"\n#include "host/base/exit_hook.h"\n'
                       '#include "not/here.h"\n',
-    "model/list.cpp": '#include "text.h"\n#include "host/messages.h"\n',
-    "storage/store.cpp": '#include "model/text.h"\n#include "host/startup_state.h"\n',
+    "model/list.cpp": '#include "text.h"\n#include "host/interface/messages.h"\n',
+    "storage/store.cpp": '#include "model/text.h"\n#include "host/interface/startup_state.h"\n',
     "ui/screen.h": "#pragma once\n",
     "ui/screen.cpp": '#include "ui/screen.h"\n#include "ui/flag.h"\n#include "storage/store.h"\n',
     "ui/flag.h": "#pragma once\n",
     "ui/session.cpp": '#include "ui/screen.h"\n#include "ui/flag.h"\n',
     "ui/session.h": "#pragma once\n",
     "storage/store.h": "#pragma once\n",
-    "host/startup.cpp": '#include "model/text.h"\n#include "host/exit_hook.h"\n',
-    "host/exports.cpp": '#include "ui/session.h"\n#include "host/startup.h"\n',
-    "host/startup.h": "#pragma once\n",
+    "host/entry/startup.cpp": '#include "model/text.h"\n#include "host/base/exit_hook.h"\n',
+    "host/entry/exports.cpp": '#include "ui/session.h"\n#include "host/entry/startup.h"\n',
+    "host/entry/startup.h": "#pragma once\n",
 }
 
 # name, change to the good tree, text that a fault must hold (None: no fault)
@@ -192,16 +208,19 @@ CASES = [
     ("a blank after the hash", {"storage/store.cpp": '#  include "ui/flag.h"\n'},
      "storage may not include ui"),
     ("the exit hook reaching the start-up state",
-     {"host/exit_hook.cpp": '#include "host/startup_state.h"\n'},
-     "host base may not include host interface"),
-    ("the host interface reaching a ui header", {"host/messages.cpp": '#include "ui/flag.h"\n'},
-     "host interface may not include ui"),
-    ("a lower layer reaching the start-up work", {"model/text.cpp": '#include "host/startup.h"\n'},
-     "model may not include entry points"),
+     {"host/base/exit_hook.cpp": '#include "host/interface/startup_state.h"\n'},
+     "host/base may not include host/interface"),
+    ("the host interface reaching a ui header", {"host/interface/messages.cpp": '#include "ui/flag.h"\n'},
+     "host/interface may not include ui"),
+    ("a lower layer reaching the start-up work", {"model/text.cpp": '#include "host/entry/startup.h"\n'},
+     "model may not include host/entry"),
     ("a file in no tier", {"extra/tool.cpp": '#include "model/text.h"\n'}, "belongs to no tier"),
-    ("a host file in no tier", {"host/newthing.h": "#pragma once\n"}, "belongs to no tier"),
+    ("a host file outside the host tiers", {"host/newthing.h": "#pragma once\n"}, "belongs to no tier"),
     ("a circle within a tier", {"ui/screen.cpp": '#include "ui/session.h"\n'}, "in a circle"),
     ("a header including its own source unit", {"ui/flag.h": '#include "ui/flag.h"\n'}, None),
+    ("no tiers file", {TIERS_FILE: None}, "tiers: missing"),
+    ("a folder twice in the order", {TIERS_FILE: real_tiers() + "model  again\n"}, "model is in the order twice"),
+    ("a folder without a role", {TIERS_FILE: real_tiers() + "extra\n"}, "extra has no role"),
 ]
 
 
@@ -211,7 +230,7 @@ def self_test():
     try:
         for index, (name, change, expected) in enumerate(CASES):
             root = os.path.join(base, "case%d" % index)
-            write_tree(root, dict(GOOD_TREE, **change))
+            write_tree(root, {**GOOD_TREE, TIERS_FILE: real_tiers(), **change})
             faults = check(root)
             if expected is None:
                 good = not faults
@@ -222,17 +241,15 @@ def self_test():
             failures += 0 if good else 1
         # The plug-in's own tree, with the include that once closed a circle
         # (text.cpp reaching the start-up work for the exit hook) put back.
-        real = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
-        if os.path.isdir(real):
-            root = os.path.join(base, "src")
-            shutil.copytree(real, root)
-            with open(os.path.join(root, "model", "text.cpp"), "a", encoding="utf-8") as out:
-                out.write('#include "host/startup.h"\n')
-            faults = check(root)
-            good = any("model/text.cpp" in fault and "entry points" in fault for fault in faults)
-            print("%s the plug-in's tree with model/text.cpp including host/startup.h%s" % (
-                "ok  " if good else "FAIL", "" if good else ": got %r" % faults))
-            failures += 0 if good else 1
+        root = os.path.join(base, "src")
+        shutil.copytree(REAL_SRC, root)
+        with open(os.path.join(root, "model", "text.cpp"), "a", encoding="utf-8") as out:
+            out.write('#include "host/entry/startup.h"\n')
+        faults = check(root)
+        good = any("model/text.cpp" in fault and "may not include host/entry" in fault for fault in faults)
+        print("%s the plug-in's tree with model/text.cpp including host/entry/startup.h%s" % (
+            "ok  " if good else "FAIL", "" if good else ": got %r" % faults))
+        failures += 0 if good else 1
     finally:
         shutil.rmtree(base)
     print("%d of the self-test's cases failed" % failures if failures else "self-test passed")
@@ -245,12 +262,12 @@ def main(arguments):
     if len(arguments) > 1 or (arguments and arguments[0].startswith("-")):
         print(__doc__.strip().splitlines()[2], file=sys.stderr)
         return 2
-    root = arguments[0] if arguments else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+    root = arguments[0] if arguments else REAL_SRC
     faults = check(root)
     for fault in faults:
         print(fault)
     if not faults:
-        print("includes run one way: %s" % " < ".join(name for name, _ in TIERS))
+        print("includes run one way: %s" % " < ".join(read_tiers(root, [])))
     return 1 if faults else 0
 
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "host/host_services.h"
-#include "host/messages.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 
 void AssocRecord::Reset() {
   // All-zero bytes are eight empty fields (terminator first, length 0) and

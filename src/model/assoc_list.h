@@ -43,26 +43,27 @@ struct AssocRecord {
 
 // One description of the record's eight text fields, in record order, which
 // is also the order in which the store reads and writes their values and the
-// dialog's order of their edit fields. The store, the edit dialog and the
-// sort read the fields through this table only.
+// dialog's order of their edit fields. The store, the edit dialog, the sort
+// and the list's title read the fields through this table only.
 struct AssocField {
   const char* name;                // the field's name, also its registry value name
   TextField AssocRecord::*member;  // the record's field
   int32_t dialogItem;              // the index of the edit dialog's item that edits it
   int32_t sortAscending;           // the SortMode that sorts by it ascending; SortNone when none does
   int32_t sortDescending;          // the same descending
+  char sortIndicator;              // the list title's letter for its sort (upper case descending); 0: none
 };
 
 constexpr int AssocFieldCount = 8;
 inline constexpr AssocField AssocFields[AssocFieldCount] = {
-    {"Mask", &AssocRecord::Mask, 2, SortMaskAsc, SortMaskDesc},
-    {"Description", &AssocRecord::Description, 4, SortDescriptionAsc, SortDescriptionDesc},
-    {"Execute", &AssocRecord::Execute, 7, SortExecuteAsc, SortExecuteDesc},
-    {"AltExec", &AssocRecord::AltExec, 9, SortNone, SortNone},
-    {"View", &AssocRecord::View, 11, SortViewAsc, SortViewDesc},
-    {"AltView", &AssocRecord::AltView, 13, SortNone, SortNone},
-    {"Edit", &AssocRecord::Edit, 15, SortEditAsc, SortEditDesc},
-    {"AltEdit", &AssocRecord::AltEdit, 17, SortNone, SortNone},
+    {"Mask", &AssocRecord::Mask, 2, SortMaskAsc, SortMaskDesc, 'm'},
+    {"Description", &AssocRecord::Description, 4, SortDescriptionAsc, SortDescriptionDesc, 'd'},
+    {"Execute", &AssocRecord::Execute, 7, SortExecuteAsc, SortExecuteDesc, 'x'},
+    {"AltExec", &AssocRecord::AltExec, 9, SortNone, SortNone, 0},
+    {"View", &AssocRecord::View, 11, SortViewAsc, SortViewDesc, 'v'},
+    {"AltView", &AssocRecord::AltView, 13, SortNone, SortNone, 0},
+    {"Edit", &AssocRecord::Edit, 15, SortEditAsc, SortEditDesc, 'e'},
+    {"AltEdit", &AssocRecord::AltEdit, 17, SortNone, SortNone, 0},
 };
 // The mask comes first: the store reads it first to tell a record from the
 // end of the table, and a group header keeps its title there.

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/exit_hook.h"
+#include "host/base/exit_hook.h"
 #include "support/errors.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/startup_state.h"
+#include "host/interface/startup_state.h"
 #include "model/text.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 namespace {
 
@@ -36,63 +36,48 @@ char* ReadTrimmed(const char* name, std::vector<char>& buffer) {
 }  // namespace
 
 bool ReadAssocRecord(AssocRecord& record, int32_t n) {
-  const char* const savedBase = RegistryBasePath;
   char path[RecordPathSize];
-  bool result = false;
-  if (ComposeRecordPath(path, n)) {
-    RegistryBasePath = path;
-    std::vector<char> buffer;
-    char* text = ReadTrimmed(MaskField.name, buffer);
-    if (text[0] != 0) {
-      // Every value keeps as much of its trimmed text as a field holds, and
-      // never ends in a blank the cut exposed. A group title is what follows
-      // the marker, not trimmed again, so the marker costs it no room.
-      if (static_cast<unsigned char>(text[0]) == GroupMarker) {
-        record.group = 1;
-        record.Mask = CutToFit(text + 1, TextFieldChars);
-      } else {
-        record.group = 0;
-        record.Mask = CutToFit(text, TextFieldChars);
-      }
-      // The other values follow in the order of the fields (the mask is the first).
-      for (const AssocField& field : AssocFields) {
-        if (&field == &MaskField) continue;
-        record.*field.member = CutToFit(ReadTrimmed(field.name, buffer), TextFieldChars);
-      }
-      result = true;
-    }
+  if (!ComposeRecordPath(path, n)) return false;
+  const BasePathRedirect atRecord(path);
+  std::vector<char> buffer;
+  char* text = ReadTrimmed(MaskField.name, buffer);
+  if (text[0] == 0) return false;
+  // Every value keeps as much of its trimmed text as a field holds, and
+  // never ends in a blank the cut exposed. A group title is what follows
+  // the marker, not trimmed again, so the marker costs it no room.
+  if (static_cast<unsigned char>(text[0]) == GroupMarker) {
+    record.group = 1;
+    record.Mask = CutToFit(text + 1, TextFieldChars);
+  } else {
+    record.group = 0;
+    record.Mask = CutToFit(text, TextFieldChars);
   }
-  RegistryBasePath = savedBase;
-  return result;
+  // The other values follow in the order of the fields (the mask is the first).
+  for (const AssocField& field : AssocFields) {
+    if (&field == &MaskField) continue;
+    record.*field.member = CutToFit(ReadTrimmed(field.name, buffer), TextFieldChars);
+  }
+  return true;
 }
 
 bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
-  // The base path is set back here too, not only by SaveAssociations: it
-  // must never be left pointing at this function's own buffer.
-  const char* const savedBase = RegistryBasePath;
   char path[RecordPathSize];
   if (!ComposeRecordPath(path, n)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  RegistryBasePath = path;
+  const BasePathRedirect atRecord(path);
   HKEY key = OpenOrCreateKey("");
-  if (key == nullptr) {
-    RegistryBasePath = savedBase;
-    return false;
-  }
+  if (key == nullptr) return false;
   RegCloseKey(key);
   const char* mask = record.group ? FormatShared("%c%s", GroupMarker, record.Mask.Text()) : record.Mask.Text();
   // A value that could not be written fails the record, and so the save: a
   // missing Mask would end the next load there and lose every later entry,
   // and any other missing value would silently empty its field.
-  bool written = true;
   for (const AssocField& field : AssocFields) {
-    written = WriteText(nullptr, field.name, &field == &MaskField ? mask : (record.*field.member).Text());
-    if (!written) break;
+    if (!WriteText(nullptr, field.name, &field == &MaskField ? mask : (record.*field.member).Text())) return false;
   }
-  RegistryBasePath = savedBase;
-  return written;
+  return true;
 }
 
 bool LoadAssociations(AssocList& list) {
@@ -104,23 +89,19 @@ bool LoadAssociations(AssocList& list) {
 }
 
 bool SaveAssociations(const AssocList& list) {
-  const char* const savedBase = RegistryBasePath;
   // A table key that is already gone (an earlier save failed right after
   // deleting it) is nothing to delete; refusing to save then would leave the
   // table lost for good.
   if (KeyExists(AssocKeyPath) && !DeleteKeyTree(HKEY_CURRENT_USER, AssocKeyPath)) return false;
-  RegistryBasePath = AssocKeyPath;
-  HKEY key = OpenOrCreateKey("");
-  RegistryBasePath = savedBase;
+  HKEY key = nullptr;
+  {
+    const BasePathRedirect atTable(AssocKeyPath);
+    key = OpenOrCreateKey("");
+  }
   if (key == nullptr) return false;
   RegCloseKey(key);
-  bool result = true;
   for (uint32_t i = 0; i < list.Count(); ++i) {
-    if (!WriteAssocRecord(*list.At(i), static_cast<int32_t>(i))) {
-      result = false;
-      break;
-    }
+    if (!WriteAssocRecord(*list.At(i), static_cast<int32_t>(i))) return false;
   }
-  RegistryBasePath = savedBase;
-  return result;
+  return true;
 }

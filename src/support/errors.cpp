@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/exit_hook.h"
+#include "host/base/exit_hook.h"
 
 namespace {
 

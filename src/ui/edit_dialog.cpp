@@ -4,19 +4,21 @@
 
 #include <cstring>
 
-#include "host/host_services.h"
-#include "host/messages.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
 
 namespace {
 
-// Option bits in the high byte of kindBits.
-constexpr uint16_t OptFocus = 0x0100;
-constexpr uint16_t OptChecked = 0x0200;
-constexpr uint16_t OptDefault = 0x0400;
-constexpr uint16_t OptFlag80000000 = 0x0800;
-constexpr uint16_t OptNameOnly = 0x1000;
-constexpr uint16_t OptHistory = 0x2000;
+// The option bits of a template row, in the high byte of kindBits (bits 8
+// to 13), each named for its effect on the expanded item.
+constexpr uint16_t OptionBit(int bit) { return static_cast<uint16_t>(1u << bit); }
+constexpr uint16_t OptFocus = OptionBit(8);       // hasFocus
+constexpr uint16_t OptChecked = OptionBit(9);     // checkState, unless the text is a name
+constexpr uint16_t OptDefault = OptionBit(10);    // isDefault
+constexpr uint16_t OptFlagBit31 = OptionBit(11);  // DialogFlagBit31 set in flags too
+constexpr uint16_t OptNameOnly = OptionBit(12);   // textId is the address of a name, kept as historyName
+constexpr uint16_t OptHistory = OptionBit(13);    // as OptNameOnly, and DialogHistoryFlag set in flags too
 constexpr uint16_t EndOfTable = 0xFFFF;
 
 const char MaskHistoryName[] = "Masks";
@@ -102,7 +104,7 @@ void ExpandDialogTemplate(const DialogItemTemplate* rows, HostDialogItem* items)
     items->hasFocus = (bits & OptFocus) ? 1 : 0;
     items->isDefault = (bits & OptDefault) ? 1 : 0;
     items->flags = rows->flags;
-    if (bits & OptFlag80000000) items->flags |= DialogFlagBit31;
+    if (bits & OptFlagBit31) items->flags |= DialogFlagBit31;
     if (bits & OptHistory) items->flags |= DialogHistoryFlag;
     if (bits & (OptNameOnly | OptHistory)) {
       items->text[0] = 0;

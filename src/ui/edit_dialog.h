@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 #include "model/assoc_list.h"
 
 struct DialogItemTemplate {

@@ -1,56 +1,16 @@
 #include "ui/list_screen.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "host/host_services.h"
-#include "host/messages.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
-#include "storage/settings.h"
 #include "ui/changed_flag.h"
 #include "ui/edit_dialog.h"
 #include "ui/menu_line_list.h"
 
 namespace {
-constexpr uint32_t Ctrl = BreakKeyWord(0, KeyModCtrl);
-}  // namespace
-
-// The keys on which the host closes the menu; an entry's index is the break
-// code the host reports. Low word: virtual-key code; high word: modifiers.
-const uint32_t ListBreakKeys[ListBreakKeyCount + 1] = {
-    0x2D,        0x2E,        0x73,        Ctrl | 0x26, Ctrl | 0x28, 0x20,        0x6B,        0x6D,
-    0x6A,        Ctrl | 0x70, Ctrl | 0x71, Ctrl | 0x72, Ctrl | 0x73, Ctrl | 0x74, Ctrl | 0x31, Ctrl | 0x32,
-    Ctrl | 0x33, 0x08,        'Q',         'W',         'E',         'R',         'T',         'Y',
-    'U',         'I',         'O',         'P',         'A',         'S',         'D',         'F',
-    'G',         'H',         'J',         'K',         'L',         'Z',         'X',         'C',
-    'V',         'B',         'N',         'M',         '1',         '2',         '3',         '4',
-    '5',         '6',         '7',         '8',         '9',         '0',         0,
-};
-
-namespace {
-
-enum BreakCode : int {
-  KeyIns = 0,
-  KeyDel = 1,
-  KeyF4 = 2,
-  KeyCtrlUp = 3,
-  KeyCtrlDown = 4,
-  KeySpace = 5,
-  KeyAdd = 6,
-  KeySubtract = 7,
-  KeyMultiply = 8,
-  KeyCtrlF1 = 9,
-  KeyCtrlF5 = 13,
-  KeyCtrl1 = 14,
-  KeyCtrl2 = 15,
-  KeyCtrl3 = 16,
-  KeyBackSpace = 17,
-  KeyFirstChar = 18,
-  KeyLastChar = 53,
-};
-
-// Base (ascending) sort modes of Ctrl+F1 ... Ctrl+F5.
-const int32_t SortKeyModes[] = {SortDescriptionAsc, SortExecuteAsc, SortViewAsc, SortEditAsc, SortMaskAsc};
-const char SortIndicators[] = " mMxXdDeEvV";
 
 constexpr uint32_t MenuFlags = MenuFlagAlways | MenuFlagBit0;
 constexpr uint32_t DeleteAskFlags = MessageButtonsYesNo | MessageFlagBit0;
@@ -62,21 +22,9 @@ constexpr int32_t HeaderMaskChars = 124;
 constexpr int32_t FilterChars = TextFieldChars;
 constexpr int32_t TitleSize = 264;
 
-// A message text that is never null.
-const char* Message(int number) {
-  const char* text = TextOrMessage(static_cast<uintptr_t>(number));
-  return text ? text : "";
-}
-const char* BoxMessage(int number) {
-  const char* text = MessageText(number);
-  return text ? text : "";
-}
-
 struct ScreenState {
   int32_t descriptionWidth = 0;
-  int32_t executeWidth = 0;
-  int32_t viewWidth = 0;
-  int32_t editWidth = 0;
+  int32_t commandWidths[CommandColumnCount] = {};  // in the order of CommandColumns
   int32_t position = -1;
   char filter[FilterChars + 1] = {};
   int32_t filterLength = 0;
@@ -85,32 +33,41 @@ struct ScreenState {
   bool Filtered() const { return filterLength != 0; }
 };
 
-int32_t Larger(int32_t a, int32_t b) { return a > b ? a : b; }
-int32_t Smaller(int32_t a, int32_t b) { return a < b ? a : b; }
-
-// A column is shown when its setting is on and it has a width.
-bool ColumnShown(int32_t setting, int32_t width) { return setting != 0 && width != 0; }
-
-// Widths only ever grow within one call; a negative cap counts as 0.
+// Widths only ever grow within one call; a negative limit counts as 0.
 void UpdateWidths(const AssocList& list, ScreenState& state) {
   const uint32_t count = list.Count();
   for (uint32_t i = 0; i < count; ++i) {
     const AssocRecord* record = list.At(i);
-    state.descriptionWidth = Larger(state.descriptionWidth, record->Description.Length());
-    state.executeWidth = Larger(state.executeWidth, record->Execute.Length());
-    state.viewWidth = Larger(state.viewWidth, record->View.Length());
-    state.editWidth = Larger(state.editWidth, record->Edit.Length());
+    state.descriptionWidth = std::max(state.descriptionWidth, record->Description.Length());
+    for (int c = 0; c < CommandColumnCount; ++c) {
+      state.commandWidths[c] = std::max(state.commandWidths[c], (record->*CommandColumns[c].field).Length());
+    }
   }
-  state.executeWidth = Smaller(state.executeWidth, Larger(PluginSettings.ExLen, 0));
-  state.viewWidth = Smaller(state.viewWidth, Larger(PluginSettings.ViewLen, 0));
-  state.editWidth = Smaller(state.editWidth, Larger(PluginSettings.EditLen, 0));
+  for (int c = 0; c < CommandColumnCount; ++c) {
+    state.commandWidths[c] = std::min(state.commandWidths[c], std::max(PluginSettings.*CommandColumns[c].limit, 0));
+  }
+}
+
+// The widths of the columns one pass shows: a command column is left out
+// (width 0) when its setting is off or it has no width.
+struct LineLayout {
+  int32_t description;
+  int32_t commands[CommandColumnCount];
+};
+
+LineLayout LayoutOf(const ScreenState& state) {
+  LineLayout layout{state.descriptionWidth, {}};
+  for (int c = 0; c < CommandColumnCount; ++c) {
+    layout.commands[c] = PluginSettings.*CommandColumns[c].shown != 0 ? state.commandWidths[c] : 0;
+  }
+  return layout;
 }
 
 bool FilterAccepts(const ScreenState& state, const AssocRecord& record) {
   if (!state.Filtered()) return true;
   char upper[TextFieldChars + 1];
   // The cached length, held to what a field can hold, since it sizes a copy.
-  const int32_t length = Smaller(Larger(record.Mask.Length(), 0), TextFieldChars);
+  const int32_t length = std::min(std::max(record.Mask.Length(), 0), TextFieldChars);
   for (int32_t i = 0; i < length; ++i) {
     const char c = record.Mask.Text()[i];
     upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -163,30 +120,15 @@ class LineComposer {
   int32_t used = 0;
 };
 
-// The widths of the columns one pass shows; 0 for a command column that is
-// left out (its setting off, or no width).
-struct LineLayout {
-  int32_t description;
-  int32_t execute;
-  int32_t view;
-  int32_t edit;
-};
-
-LineLayout LayoutOf(const ScreenState& state) {
-  return {state.descriptionWidth, ColumnShown(PluginSettings.ShowEx, state.executeWidth) ? state.executeWidth : 0,
-          ColumnShown(PluginSettings.ShowView, state.viewWidth) ? state.viewWidth : 0,
-          ColumnShown(PluginSettings.ShowEdit, state.editWidth) ? state.editWidth : 0};
-}
-
 // An association line: the description padded to its width, the shown
 // command columns, the separator and the whole mask; the first 127
 // characters of that. Returns the length of the text.
 int32_t BuildAssocLine(const AssocRecord& record, const LineLayout& layout, HostMenuItem& line) {
   LineComposer text(line.text);
   text.Padded(record.Description, layout.description);
-  if (layout.execute != 0) text.Column(record.Execute, layout.execute);
-  if (layout.view != 0) text.Column(record.View, layout.view);
-  if (layout.edit != 0) text.Column(record.Edit, layout.edit);
+  for (int c = 0; c < CommandColumnCount; ++c) {
+    if (layout.commands[c] != 0) text.Column(record.*CommandColumns[c].field, layout.commands[c]);
+  }
   text.Put(Separator);
   text.Put(record.Mask.Text(), record.Mask.Length());
   return text.Length();
@@ -199,17 +141,17 @@ void DrawHeader(char* text, int32_t longest, const TextField& mask, char groupCh
   std::memset(text, static_cast<unsigned char>(groupChar), static_cast<size_t>(longest));
   text[1] = ' ';
   text[longest] = 0;
-  const int32_t n = Smaller(mask.Length(), HeaderMaskChars);
+  const int32_t n = std::min(mask.Length(), HeaderMaskChars);
   CopyBytes(text + 2, mask.Text(), static_cast<size_t>(n));
   text[2 + n] = ' ';
 }
 
 // The lines of one pass: a line for every record the filter lets through,
 // with the index of its record, marks shown without a filter; the trailing
-// empty line; the header bars. Returns the number of record lines.
-int32_t BuildLines(const AssocList& list, ScreenState& state) {
+// empty line; the header bars. Returns the number of record lines. Running
+// out of memory is a fatal stop, so every line appended is held.
+int32_t BuildLines(const AssocList& list, const LineLayout& layout, ScreenState& state) {
   state.lines.Clear();
-  const LineLayout layout = LayoutOf(state);
   const bool showMarks = !state.Filtered();
   const uint32_t total = list.Count();
   HostMenuItem work;
@@ -223,9 +165,8 @@ int32_t BuildLines(const AssocList& list, ScreenState& state) {
     const int32_t length = record->group ? 0 : BuildAssocLine(*record, layout, work);
     if (showMarks && record->marked) work.flags |= MenuItemChecked;
     work.userData = static_cast<int32_t>(i);
-    // Only lines actually held count, so positions always name real lines.
-    if (!state.lines.Append(work)) continue;
-    longest = Larger(longest, length);
+    state.lines.Append(work);
+    longest = std::max(longest, length);
     ++shown;
   }
   std::memset(&work, 0, sizeof(work));
@@ -235,7 +176,7 @@ int32_t BuildLines(const AssocList& list, ScreenState& state) {
   // hide the titles, the only text on the screen: the headers are then drawn
   // as for titles longer than the bar, the group character, a blank, the
   // title and a blank.
-  longest = Larger(longest, 2);
+  longest = std::max(longest, 2);
   const char groupChar = static_cast<char>(PluginSettings.GroupChar);
   for (int32_t i = 0; i < shown; ++i) {
     HostMenuItem* line = state.lines.At(i);
@@ -249,40 +190,55 @@ int32_t BuildLines(const AssocList& list, ScreenState& state) {
   return shown;
 }
 
+// The title's sort indicator: the letter of the field sorted by, upper case
+// when descending; 0 for no sort (and for modes that name no field).
+char SortIndicator(int32_t mode) {
+  const AssocField* field = SortField(mode);
+  if (!field) return 0;
+  const char letter = field->sortIndicator;
+  return mode == field->sortDescending ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
 // The title never outgrows its buffer: every piece is appended bounded, and
 // whatever does not fit is cut off.
-void ComposeTitle(char* title, const ScreenState& state, int32_t shown, int32_t total) {
+void ComposeTitle(char* title, const ScreenState& state, const LineLayout& layout, int32_t shown, int32_t total) {
   title[0] = 0;
-  const int32_t sortType = PluginSettings.SortType;
-  if (sortType >= SortMaskAsc && sortType <= SortViewDesc) {
-    const char indicator[3] = {SortIndicators[sortType], ' ', 0};
-    AppendBounded(title, indicator, TitleSize);
+  if (const char indicator = SortIndicator(PluginSettings.SortType)) {
+    const char text[3] = {indicator, ' ', 0};
+    AppendBounded(title, text, TitleSize);
   }
-  AppendBounded(title, Message(MsgColumnDescription), TitleSize);
-  const struct {
-    int32_t setting, width;
-    int message;
-  } columns[] = {{PluginSettings.ShowEx, state.executeWidth, MsgColumnExecute},
-                 {PluginSettings.ShowView, state.viewWidth, MsgColumnView},
-                 {PluginSettings.ShowEdit, state.editWidth, MsgColumnEdit}};
-  for (const auto& column : columns) {
-    if (!ColumnShown(column.setting, column.width)) continue;
+  AppendBounded(title, TextOrMessage(MsgColumnDescription), TitleSize);
+  for (int c = 0; c < CommandColumnCount; ++c) {
+    if (layout.commands[c] == 0) continue;
     AppendBounded(title, SeparatorText, TitleSize);
-    AppendBounded(title, Message(column.message), TitleSize);
+    AppendBounded(title, TextOrMessage(CommandColumns[c].header), TitleSize);
   }
   AppendBounded(title, SeparatorText, TitleSize);
-  AppendBounded(title, Message(MsgColumnMask), TitleSize);
+  AppendBounded(title, TextOrMessage(MsgColumnMask), TitleSize);
   AppendBounded(title, " ", TitleSize);
 
   char tail[TitleSize];
   if (!state.Filtered()) {
-    FormatBounded(tail, TitleSize, "(%d) %s", static_cast<int>(shown), Message(MsgTitleItems));
+    FormatBounded(tail, TitleSize, "(%d) %s", static_cast<int>(shown), TextOrMessage(MsgTitleItems));
   } else {
     FormatBounded(tail, TitleSize, "(%d of %d) %s: [%s]", static_cast<int>(shown), static_cast<int>(total),
-                  Message(MsgTitleItems), state.filter);
+                  TextOrMessage(MsgTitleItems), state.filter);
   }
   AppendBounded(title, tail, TitleSize);
 }
+
+// What a key's action works on: the list, the screen's state and the line
+// the menu returned.
+struct KeyPress {
+  AssocList& list;
+  ScreenState& state;
+  int32_t pos;           // the line's position
+  int32_t shown;         // the record lines shown; the trailing line is at shown
+  AssocRecord* record;   // the record the line shows; null on the trailing line
+};
+
+// A key's action, with the argument its row of the key table gives.
+using KeyAction = void (*)(KeyPress& key, int32_t argument);
 
 // A new association goes before the record the chosen line shows, or at the
 // end of the list from the trailing line; without a filter that is the
@@ -295,130 +251,169 @@ void InsertNew(AssocList& list, const AssocRecord* before) {
   if (index >= 0 && list.Insert(static_cast<uint32_t>(index), &fresh)) ChangedFlag = 1;
 }
 
-void DeleteAt(AssocList& list, ScreenState& state, AssocRecord* record) {
-  if (!record) return;  // the trailing line
+void InsertLine(KeyPress& key, int32_t) { InsertNew(key.list, key.record); }
+
+// F4, and Enter: the line's record in the dialog; on the trailing line a new
+// association, as Ins.
+void EditLine(KeyPress& key, int32_t) {
+  if (!key.record) {
+    InsertNew(key.list, nullptr);
+  } else if (EditAssocDialog(*key.record)) {
+    ChangedFlag = 1;
+  }
+}
+
+void DeleteLine(KeyPress& key, int32_t) {
+  if (!key.record) return;  // the trailing line
+  AssocList& list = key.list;
   if (list.CountMarked() > 0) {
     const int32_t first = list.FirstMarkedFrom(0);
     if (list.DeleteMarked()) {
       ChangedFlag = 1;
-      state.position = first;
+      key.state.position = first;
     }
     return;
   }
   // The mask is the argument of the question, never part of its format.
-  const char* question = FormatShared(BoxMessage(MsgDeleteOne), record->Mask.Text());
+  const char* question = FormatShared(MessageText(MsgDeleteOne), key.record->Mask.Text());
   if (HostMessageBox(question, DeleteAskFlags, nullptr) == 0) {
-    list.DeleteRecord(record);
+    list.DeleteRecord(key.record);
     ChangedFlag = 1;
   }
 }
 
-void MoveUp(AssocList& list, ScreenState& state, int32_t pos, int32_t shown) {
-  if (state.Filtered()) return;
+// Ctrl+Up (step -1) and Ctrl+Down (step 1): the marked records as one block,
+// or without marks the line's record and its neighbour in that direction.
+// Moves need the whole list shown, so a line's position is its record's
+// index.
+void MoveLine(KeyPress& key, int32_t step) {
+  if (key.state.Filtered()) return;
+  AssocList& list = key.list;
   if (list.CountMarked() > 0) {
-    if (list.MoveMarkedUp()) {
+    if (step < 0 ? list.MoveMarkedUp() : list.MoveMarkedDown()) {
       ChangedFlag = 1;
-      state.position = list.FirstMarkedFrom(0);
+      key.state.position = list.FirstMarkedFrom(0);
     }
-  } else if (pos > 0 && pos < shown) {
-    list.Swap(static_cast<uint32_t>(pos), static_cast<uint32_t>(pos - 1));
-    ChangedFlag = 1;
-    state.position = pos - 1;
+    return;
   }
+  const int32_t target = key.pos + step;
+  if (key.pos >= key.shown || target < 0 || target >= key.shown) return;
+  list.Swap(static_cast<uint32_t>(key.pos), static_cast<uint32_t>(target));
+  ChangedFlag = 1;
+  key.state.position = target;
 }
 
-void MoveDown(AssocList& list, ScreenState& state, int32_t pos, int32_t shown) {
-  if (state.Filtered()) return;
-  if (list.CountMarked() > 0) {
-    if (list.MoveMarkedDown()) {
-      ChangedFlag = 1;
-      state.position = list.FirstMarkedFrom(0);
-    }
-  } else if (pos < shown - 1) {
-    list.Swap(static_cast<uint32_t>(pos), static_cast<uint32_t>(pos + 1));
-    ChangedFlag = 1;
-    state.position = pos + 1;
-  }
+// Space: marks or unmarks the line's record and moves the cursor down.
+void ToggleMark(KeyPress& key, int32_t) {
+  if (key.state.Filtered() || !key.record) return;
+  key.record->marked = key.record->marked ? 0 : 1;
+  key.state.position = key.pos + 1;
 }
 
-void SortBy(AssocList& list, int32_t baseMode) {
-  PluginSettings.SortType = PluginSettings.SortType == baseMode ? baseMode + 1 : baseMode;
-  list.SortGroups(PluginSettings.SortType);
+// The numeric-pad keys: marks all, none or the others.
+template <void (AssocList::*change)()>
+void ChangeMarks(KeyPress& key, int32_t) {
+  if (!key.state.Filtered()) (key.list.*change)();
 }
 
-void Toggle(int32_t& setting) { setting = setting == 0 ? 1 : 0; }
+// A sort key: its field ascending, or descending when the list is sorted by
+// it ascending already.
+void SortBy(KeyPress& key, int32_t ascendingMode) {
+  PluginSettings.SortType = PluginSettings.SortType == ascendingMode ? ascendingMode + 1 : ascendingMode;
+  key.list.SortGroups(PluginSettings.SortType);
+}
 
-void TypeFilterKey(AssocList& list, ScreenState& state, int breakCode) {
-  const uint32_t key = ListBreakKeys[breakCode] & 0xFFFF;
-  const bool letterOrDigit = (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
-  if (!letterOrDigit || state.filterLength >= FilterChars) return;
-  state.filter[state.filterLength++] = static_cast<char>(key);
+void ToggleColumn(KeyPress&, int32_t column) {
+  int32_t& setting = PluginSettings.*CommandColumns[column].shown;
+  setting = setting == 0 ? 1 : 0;
+}
+
+void EraseFilterChar(KeyPress& key, int32_t) {
+  ScreenState& state = key.state;
+  if (state.Filtered()) state.filter[--state.filterLength] = 0;
+}
+
+// A letter or digit joins the filter, which clears every mark.
+void TypeFilterChar(KeyPress& key, int32_t character) {
+  ScreenState& state = key.state;
+  if (state.filterLength >= FilterChars) return;
+  state.filter[state.filterLength++] = static_cast<char>(character);
   state.filter[state.filterLength] = 0;
-  list.UnmarkAll();
+  key.list.UnmarkAll();
 }
 
-void CarryOut(AssocList& list, ScreenState& state, int breakCode, int32_t pos, int32_t shown) {
-  // The record the chosen line shows; null on the trailing line.
-  AssocRecord* record = nullptr;
-  if (pos < shown) record = list.At(static_cast<uint32_t>(state.lines.At(pos)->userData));
+struct ListKey {
+  uint32_t word;  // as the host reports it: virtual-key code, modifiers above
+  KeyAction action;
+  int32_t argument;
+};
 
-  switch (breakCode) {
-    case KeyIns:
-      InsertNew(list, record);
-      break;
-    case KeyDel:
-      DeleteAt(list, state, record);
-      break;
-    case KeyF4:
-      if (record) {
-        if (EditAssocDialog(*record)) ChangedFlag = 1;
-      } else {
-        InsertNew(list, nullptr);
-      }
-      break;
-    case KeyCtrlUp:
-      MoveUp(list, state, pos, shown);
-      break;
-    case KeyCtrlDown:
-      MoveDown(list, state, pos, shown);
-      break;
-    case KeySpace:
-      if (state.Filtered() || !record) break;
-      record->marked = record->marked ? 0 : 1;
-      state.position = pos + 1;
-      break;
-    case KeyAdd:
-      if (!state.Filtered()) list.MarkAll();
-      break;
-    case KeySubtract:
-      if (!state.Filtered()) list.UnmarkAll();
-      break;
-    case KeyMultiply:
-      if (!state.Filtered()) list.InvertMarks();
-      break;
-    case KeyCtrl1:
-      Toggle(PluginSettings.ShowEx);
-      break;
-    case KeyCtrl2:
-      Toggle(PluginSettings.ShowView);
-      break;
-    case KeyCtrl3:
-      Toggle(PluginSettings.ShowEdit);
-      break;
-    case KeyBackSpace:
-      if (state.Filtered()) state.filter[--state.filterLength] = 0;
-      break;
-    default:
-      if (breakCode >= KeyCtrlF1 && breakCode <= KeyCtrlF5) {
-        SortBy(list, SortKeyModes[breakCode - KeyCtrlF1]);
-      } else if (breakCode >= KeyFirstChar && breakCode <= KeyLastChar) {
-        TypeFilterKey(list, state, breakCode);
-      }
-      break;
+constexpr uint32_t Ctrl(uint16_t virtualKey) { return BreakKeyWord(virtualKey, KeyModCtrl); }
+
+// The keys with an action of their own, each with its virtual-key code.
+constexpr ListKey ActionKeys[] = {
+    {BreakKeyWord(0x2D), InsertLine, 0},       // Ins
+    {BreakKeyWord(0x2E), DeleteLine, 0},       // Del
+    {BreakKeyWord(0x73), EditLine, 0},         // F4
+    {Ctrl(0x26), MoveLine, -1},                // Ctrl+Up
+    {Ctrl(0x28), MoveLine, 1},                 // Ctrl+Down
+    {BreakKeyWord(0x20), ToggleMark, 0},       // Space
+    {BreakKeyWord(0x6B), ChangeMarks<&AssocList::MarkAll>, 0},      // numeric-pad +
+    {BreakKeyWord(0x6D), ChangeMarks<&AssocList::UnmarkAll>, 0},    // numeric-pad -
+    {BreakKeyWord(0x6A), ChangeMarks<&AssocList::InvertMarks>, 0},  // numeric-pad *
+    {Ctrl(0x70), SortBy, SortDescriptionAsc},  // Ctrl+F1
+    {Ctrl(0x71), SortBy, SortExecuteAsc},      // Ctrl+F2
+    {Ctrl(0x72), SortBy, SortViewAsc},         // Ctrl+F3
+    {Ctrl(0x73), SortBy, SortEditAsc},         // Ctrl+F4
+    {Ctrl(0x74), SortBy, SortMaskAsc},         // Ctrl+F5
+    {Ctrl('1'), ToggleColumn, 0},              // Ctrl+1..3: the command columns in their order
+    {Ctrl('2'), ToggleColumn, 1},
+    {Ctrl('3'), ToggleColumn, 2},
+    {BreakKeyWord(0x08), EraseFilterChar, 0},  // BackSpace
+};
+// Then the keys that type into the filter, each under its own character code.
+constexpr char FilterTypingKeys[] = "QWERTYUIOPASDFGHJKLZXCVBNM1234567890";
+
+constexpr int ActionKeyCount = sizeof(ActionKeys) / sizeof(ActionKeys[0]);
+static_assert(ActionKeyCount + static_cast<int>(sizeof(FilterTypingKeys)) - 1 == ListBreakKeyCount,
+              "the key table has ListBreakKeyCount rows");
+
+using KeyTable = std::array<ListKey, ListBreakKeyCount>;
+
+constexpr KeyTable MakeKeyTable() {
+  KeyTable keys{};
+  for (int i = 0; i < ActionKeyCount; ++i) keys[i] = ActionKeys[i];
+  for (int i = ActionKeyCount; i < ListBreakKeyCount; ++i) {
+    const char character = FilterTypingKeys[i - ActionKeyCount];
+    keys[i] = {BreakKeyWord(static_cast<uint16_t>(character)), TypeFilterChar, character};
+  }
+  return keys;
+}
+
+// The screen's keys: a row's index is the break code the host reports.
+constexpr KeyTable ListKeys = MakeKeyTable();
+
+constexpr std::array<uint32_t, ListBreakKeyCount + 1> BreakWordsOf(const KeyTable& keys) {
+  std::array<uint32_t, ListBreakKeyCount + 1> words{};  // the last stays 0, the end of the table
+  for (int i = 0; i < ListBreakKeyCount; ++i) words[i] = keys[i].word;
+  return words;
+}
+
+// Acts on the key that closed the menu, on the line at pos.
+void ActOnKey(AssocList& list, ScreenState& state, int breakCode, int32_t pos, int32_t shown) {
+  AssocRecord* record = pos < shown ? list.At(static_cast<uint32_t>(state.lines.At(pos)->userData)) : nullptr;
+  KeyPress key{list, state, pos, shown, record};
+  // Enter, reported as -1, does what F4 does; other codes are no keys of ours.
+  if (breakCode == -1) {
+    EditLine(key, 0);
+  } else if (breakCode >= 0 && breakCode < ListBreakKeyCount) {
+    ListKeys[breakCode].action(key, ListKeys[breakCode].argument);
   }
 }
 
 }  // namespace
+
+const std::array<uint32_t, ListBreakKeyCount + 1> ListBreakKeys = BreakWordsOf(ListKeys);
 
 bool RunListScreen(AssocList& list) {
   ScreenState state;
@@ -427,18 +422,18 @@ bool RunListScreen(AssocList& list) {
 
   for (;;) {
     UpdateWidths(list, state);
-    const int32_t shown = BuildLines(list, state);
-    ComposeTitle(title, state, shown, static_cast<int32_t>(list.Count()));
+    const LineLayout layout = LayoutOf(state);
+    const int32_t shown = BuildLines(list, layout, state);
+    ComposeTitle(title, state, layout, shown, static_cast<int32_t>(list.Count()));
     if (state.position >= 0 && state.position < shown) state.lines.At(state.position)->flags |= MenuItemSelected;
 
     int pos = HostMenu(state.lines, reinterpret_cast<uintptr_t>(title), MenuFlags, MsgListBottom, "Contents",
-                       ListBreakKeys, &breakCode);
+                       ListBreakKeys.data(), &breakCode);
     if (pos < 0) break;
     // A position past the trailing line is taken as the trailing line.
     if (pos > shown) pos = shown;
     state.position = pos;
-    if (breakCode == -1) breakCode = KeyF4;
-    CarryOut(list, state, breakCode, pos, shown);
+    ActOnKey(list, state, breakCode, pos, shown);
   }
 
   state.lines.Clear();

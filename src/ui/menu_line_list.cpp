@@ -11,13 +11,11 @@ MenuLineList::~MenuLineList() {
 }
 
 // Growth is exact: room for `needed` records makes the block exactly that
-// large. A failed resize keeps the block and the lines already held.
+// large. Running out of memory is a fatal stop, so the resize never fails.
 bool MenuLineList::Reserve(int32_t needed) {
   if (needed <= 0) return false;
   if (needed < capacity) return true;
-  void* block = MemRealloc(items, static_cast<size_t>(needed) * sizeof(HostMenuItem));
-  if (!block) return false;
-  items = static_cast<HostMenuItem*>(block);
+  items = static_cast<HostMenuItem*>(MemRealloc(items, static_cast<size_t>(needed) * sizeof(HostMenuItem)));
   capacity = needed;
   return true;
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "host/host_abi.h"
-#include "host/host_services.h"
+#include "host/base/host_abi.h"
+#include "host/interface/host_services.h"
 
 class MenuLineList {
  public:
@@ -30,7 +30,7 @@ class MenuLineList {
 };
 
 // Shows the lines of a MenuLineList with the host's menu (see HostMenu in
-// host/host_services.h).
+// host/interface/host_services.h).
 inline int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom,
                     const char* helpTopic, const uint32_t* breakKeys, int* breakCode) {
   return HostMenu(lines.Items(), lines.Count(), title, flags, bottom, helpTopic, breakKeys, breakCode);

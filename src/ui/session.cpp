@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "host/host_services.h"
-#include "host/messages.h"
-#include "host/startup_state.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
+#include "host/interface/startup_state.h"
 #include "model/assoc_list.h"
 #include "model/text.h"
 #include "storage/assoc_store.h"
@@ -20,14 +20,9 @@ constexpr uint32_t ApplyAskFlags = MessageButtonsYesNoCancel | MessageFlagBit0;
 
 enum ApplyAnswer : int { ApplySave = 0, ApplyDiscard = 1 };
 
-const char* BoxMessage(int number) {
-  const char* text = MessageText(number);
-  return text ? text : "";
-}
-
 // Shows a one-argument failure message with the association key's path.
 void ReportKeyFailure(int message) {
-  HostMessageBox(FormatShared(BoxMessage(message), AssocKeyPath), ErrorBoxFlags, nullptr);
+  HostMessageBox(FormatShared(MessageText(message), AssocKeyPath), ErrorBoxFlags, nullptr);
 }
 
 // Puts the table back as it was loaded, after an apply that failed part-way.
@@ -59,7 +54,7 @@ void RunEditingSession() {
 
   for (;;) {
     if (!RunListScreen(list)) return;
-    const int answer = HostMessageBox(BoxMessage(MsgApplyAsk), ApplyAskFlags, "ApplyAsk");
+    const int answer = HostMessageBox(MessageText(MsgApplyAsk), ApplyAskFlags, "ApplyAsk");
     if (answer == ApplyDiscard) {
       // After a failed apply the registry may hold part of the new table:
       // discarding means the loaded one again. If that cannot be written

@@ -2,9 +2,26 @@
 
 #include <cstring>
 
-#include "host/startup.h"
+#include "host/entry/startup.h"
 
 FakeHost* FakeHost::current = nullptr;
+
+namespace {
+
+// The next scripted answer of a queue; with none left, what unscripted()
+// gives in its place.
+template <typename Answer, typename Unscripted>
+Answer NextAnswer(std::deque<Answer>& queue, Unscripted unscripted) {
+  if (queue.empty()) return unscripted();
+  Answer answer = queue.front();
+  queue.pop_front();
+  return answer;
+}
+
+// A text as a call records it: "(null)" for a null pointer.
+std::string Recorded(const char* text) { return text ? text : "(null)"; }
+
+}  // namespace
 
 FakeHost::FakeHost() {
   record.recordSize = static_cast<int32_t>(sizeof(HostStartupInfo));
@@ -60,28 +77,16 @@ int TOLLEX_CALL FakeHost::ShowMenu(int32_t, int x, int y, int maxHeight, uint32_
                                    const char* bottom, const char* helpTopic, const uint32_t* breakKeys,
                                    int* breakCode, const HostMenuItem* items, int itemCount) {
   FakeHost* self = current;
-  MenuCall call;
-  call.x = x;
-  call.y = y;
-  call.maxHeight = maxHeight;
-  call.flags = flags;
-  call.title = title ? title : "(null)";
-  call.bottom = bottom ? bottom : "(null)";
-  call.helpTopic = helpTopic ? helpTopic : "(null)";
+  MenuCall call{x, y, maxHeight, flags, Recorded(title), Recorded(bottom), Recorded(helpTopic), {}, {}};
   for (const uint32_t* k = breakKeys; k; ++k) {
     call.breakKeys.push_back(*k);
     if (*k == 0) break;
   }
   if (items && itemCount > 0) call.items.assign(items, items + itemCount);
   self->menuCalls.push_back(call);
-  if (self->menuAnswers.empty()) {
-    std::pair<int, int> computed(-1, -1);
-    if (self->menuResponder) computed = self->menuResponder(self->menuCalls.back());
-    if (breakCode) *breakCode = computed.second;
-    return computed.first;
-  }
-  auto answer = self->menuAnswers.front();
-  self->menuAnswers.pop_front();
+  const std::pair<int, int> answer = NextAnswer(self->menuAnswers, [self] {
+    return self->menuResponder ? self->menuResponder(self->menuCalls.back()) : std::pair<int, int>(-1, -1);
+  });
   if (breakCode) *breakCode = answer.second;
   return answer.first;
 }
@@ -89,38 +94,27 @@ int TOLLEX_CALL FakeHost::ShowMenu(int32_t, int x, int y, int maxHeight, uint32_
 int TOLLEX_CALL FakeHost::RunDialog(int32_t, int x, int y, int width, int height, const char* helpTopic,
                                     HostDialogItem* items, int itemCount) {
   FakeHost* self = current;
-  DialogCall call;
-  call.x = x;
-  call.y = y;
-  call.width = width;
-  call.height = height;
-  call.helpTopic = helpTopic ? helpTopic : "(null)";
+  DialogCall call{x, y, width, height, Recorded(helpTopic), {}};
   if (items && itemCount > 0) call.items.assign(items, items + itemCount);
   self->dialogCalls.push_back(call);
-  if (self->dialogAnswers.empty()) return self->dialogResponder ? self->dialogResponder(items, itemCount) : -1;
-  DialogAnswer answer = self->dialogAnswers.front();
-  self->dialogAnswers.pop_front();
+  const DialogAnswer answer =
+      NextAnswer(self->dialogAnswers, [self] { return self->dialogResponder ? self->dialogResponder : PressItem(-1); });
   return answer(items, itemCount);
 }
 
 int TOLLEX_CALL FakeHost::ShowMessage(int32_t, uint32_t flags, const char* helpTopic, const char* const* items,
                                       int itemCount, int buttonCount) {
   FakeHost* self = current;
-  MessageCall call;
-  call.flags = flags;
-  call.helpTopic = helpTopic ? helpTopic : "(null)";
-  call.itemCount = itemCount;
-  call.buttonCount = buttonCount;
+  MessageCall call{flags, Recorded(helpTopic), {}, itemCount, buttonCount};
   if (flags & MessageOneText) {
-    call.items.push_back(items ? reinterpret_cast<const char*>(items) : "(null)");
+    call.items.push_back(Recorded(reinterpret_cast<const char*>(items)));
   } else {
-    for (int i = 0; items && i < itemCount; ++i) call.items.push_back(items[i] ? items[i] : "(null)");
+    for (int i = 0; items && i < itemCount; ++i) call.items.push_back(Recorded(items[i]));
   }
   self->messageCalls.push_back(call);
-  if (self->messageAnswers.empty()) return self->messageResponder ? self->messageResponder(self->messageCalls.back()) : -1;
-  int answer = self->messageAnswers.front();
-  self->messageAnswers.pop_front();
-  return answer;
+  return NextAnswer(self->messageAnswers, [self] {
+    return self->messageResponder ? self->messageResponder(self->messageCalls.back()) : -1;
+  });
 }
 
 const char* TOLLEX_CALL FakeHost::GetMessageText(int32_t, int messageNumber) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 class FakeHost {
  public:

@@ -12,12 +12,12 @@
 #include <unistd.h>
 #endif
 
-#include "host/exit_hook.h"
-#include "host/messages.h"
-#include "host/startup.h"
+#include "host/base/exit_hook.h"
+#include "host/entry/startup.h"
 #include "host/host_test_support.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/settings.h"
 
 using ::testing::ElementsAre;

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "fakes/fake_host.h"
-#include "host/host_services.h"
-#include "host/messages.h"
-#include "host/startup.h"
+#include "host/entry/startup.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "ui/menu_line_list.h"
 
 using ::testing::ElementsAre;

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "fakes/fake_host.h"
-#include "host/host_abi.h"
-#include "host/exit_hook.h"
-#include "host/startup.h"
+#include "host/base/exit_hook.h"
+#include "host/base/host_abi.h"
+#include "host/entry/startup.h"
 
 class HostModuleTest : public ::testing::Test {
  protected:

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "fakes/fake_host.h"
-#include "host/messages.h"
+#include "host/interface/messages.h"
+#include "model/counting_removals.h"
 
 namespace {
 
@@ -61,19 +62,21 @@ TEST(AssocRecord, ResetEmptiesEverything) {
   EXPECT_EQ(record.group, 0);
 }
 
-// The field table is what the store, the dialog and the sort go by, so it is
-// pinned here against the record, the stored value names, the dialog's
-// items and the sort modes as they stand on their own.
+// The field table is what the store, the dialog, the sort and the list's
+// title go by, so it is pinned here against the record, the stored value
+// names, the dialog's items, the sort modes and the title's sort letters as
+// they stand on their own.
 TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
   const struct {
     const char* name;
     TextField AssocRecord::*member;
     int dialogItem, ascending, descending;
+    char indicator;
   } expected[] = {
-      {"Mask", &AssocRecord::Mask, 2, 1, 2},         {"Description", &AssocRecord::Description, 4, 5, 6},
-      {"Execute", &AssocRecord::Execute, 7, 3, 4},   {"AltExec", &AssocRecord::AltExec, 9, 0, 0},
-      {"View", &AssocRecord::View, 11, 9, 10},       {"AltView", &AssocRecord::AltView, 13, 0, 0},
-      {"Edit", &AssocRecord::Edit, 15, 7, 8},        {"AltEdit", &AssocRecord::AltEdit, 17, 0, 0},
+      {"Mask", &AssocRecord::Mask, 2, 1, 2, 'm'},       {"Description", &AssocRecord::Description, 4, 5, 6, 'd'},
+      {"Execute", &AssocRecord::Execute, 7, 3, 4, 'x'}, {"AltExec", &AssocRecord::AltExec, 9, 0, 0, 0},
+      {"View", &AssocRecord::View, 11, 9, 10, 'v'},     {"AltView", &AssocRecord::AltView, 13, 0, 0, 0},
+      {"Edit", &AssocRecord::Edit, 15, 7, 8, 'e'},      {"AltEdit", &AssocRecord::AltEdit, 17, 0, 0, 0},
   };
   ASSERT_EQ(AssocFieldCount, 8);
   AssocRecord record;
@@ -85,6 +88,7 @@ TEST(AssocFields, DescribeTheEightFieldsInRecordOrder) {
     EXPECT_EQ(field.dialogItem, expected[i].dialogItem) << field.name;
     EXPECT_EQ(field.sortAscending, expected[i].ascending) << field.name;
     EXPECT_EQ(field.sortDescending, expected[i].descending) << field.name;
+    EXPECT_EQ(field.sortIndicator, expected[i].indicator) << field.name;
     // Record order: each field lies after the one before it.
     const char* address = reinterpret_cast<const char*>(&(record.*field.member));
     if (previous) {
@@ -144,13 +148,19 @@ TEST(AssocList, MarkedSearchesInBothDirections) {
   EXPECT_EQ(list.LastMarkedFrom(-1), -1);
 }
 
-TEST(AssocList, MoveMarkedUpGathersOneBlockAboveTheFirst) {
+// Moves the marked records of start once, which must gather them into one
+// block as in gathered, and once more, which must move nothing.
+void ExpectGatheredOnce(bool (AssocList::*move)(), const Spec& start, const Spec& gathered) {
   AssocList list;
-  Build(list, {"A", "B*", "C", "D*", "E"});
-  EXPECT_TRUE(list.MoveMarkedUp());
-  EXPECT_EQ(Describe(list), (Spec{"B*", "D*", "A", "C", "E"}));
-  EXPECT_FALSE(list.MoveMarkedUp()) << "the block is at the top now";
-  EXPECT_EQ(Describe(list), (Spec{"B*", "D*", "A", "C", "E"}));
+  Build(list, start);
+  EXPECT_TRUE((list.*move)());
+  EXPECT_EQ(Describe(list), gathered);
+  EXPECT_FALSE((list.*move)()) << "the block is already at its end";
+  EXPECT_EQ(Describe(list), gathered);
+}
+
+TEST(AssocList, MoveMarkedUpGathersOneBlockAboveTheFirst) {
+  ExpectGatheredOnce(&AssocList::MoveMarkedUp, {"A", "B*", "C", "D*", "E"}, {"B*", "D*", "A", "C", "E"});
 }
 
 TEST(AssocList, MoveMarkedUpWithTheFirstRecordMarkedMovesNothing) {
@@ -165,12 +175,7 @@ TEST(AssocList, MoveMarkedUpWithTheFirstRecordMarkedMovesNothing) {
 }
 
 TEST(AssocList, MoveMarkedDownGathersOneBlockBelowTheLast) {
-  AssocList list;
-  Build(list, {"A", "B*", "C", "D*", "E"});
-  EXPECT_TRUE(list.MoveMarkedDown());
-  EXPECT_EQ(Describe(list), (Spec{"A", "C", "E", "B*", "D*"}));
-  EXPECT_FALSE(list.MoveMarkedDown()) << "the last record is marked now";
-  EXPECT_EQ(Describe(list), (Spec{"A", "C", "E", "B*", "D*"}));
+  ExpectGatheredOnce(&AssocList::MoveMarkedDown, {"A", "B*", "C", "D*", "E"}, {"A", "C", "E", "B*", "D*"});
 }
 
 TEST(AssocList, HeadersMoveLikeAnyRecord) {
@@ -325,17 +330,8 @@ TEST_F(AssocListDeleteTest, AdjacentMarkedRecordsAllGo) {
 }
 
 // The list's removals go through the table of virtual operations.
-class CountingList : public AssocList {
- public:
-  void RemoveAt(uint32_t index) override {
-    ++removals;
-    AssocList::RemoveAt(index);
-  }
-  int removals = 0;
-};
-
 TEST_F(AssocListDeleteTest, RemovalsGoThroughTheVirtualRemoveAt) {
-  CountingList list;
+  CountingRemovals<AssocList> list;
   Build(list, {"a*", "b", "c*"});
   host.messageAnswers.push_back(0);
   list.DeleteMarked();

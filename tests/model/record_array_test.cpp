@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/counting_removals.h"
+
 namespace {
 
 struct Item {
@@ -222,18 +224,8 @@ TEST(RecordArray, ZeroElementSizeWaitsForInit) {
 
 // Removals through the typed layer go through its table of virtual
 // operations, so a derived list can replace them.
-class CountingArray : public ItemArray {
- public:
-  CountingArray() : ItemArray(0, 4) {}
-  void RemoveAt(uint32_t index) override {
-    ++removals;
-    ItemArray::RemoveAt(index);
-  }
-  int removals = 0;
-};
-
 TEST(TypedRecordArray, RemoveAtIsVirtual) {
-  CountingArray counting;
+  CountingRemovals<ItemArray> counting(0, 4);
   Fill(counting, {1, 2});
   ItemArray& base = counting;
   base.RemoveAt(0);

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "host/exit_hook.h"
+#include "host/base/exit_hook.h"
 
 namespace {
 

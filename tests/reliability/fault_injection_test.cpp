@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "fakes/fake_host.h"
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "model/assoc_list.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/settings.h"
 #include "ui/session.h"
 #include "winport.h"
@@ -33,71 +33,10 @@ namespace {
 const std::string Hive = "HKEY_CURRENT_USER\\";
 const std::string AssocPath = "Software\\TollexReliability\\Host\\Associations";
 const std::string SettingsPath = "Software\\TollexReliability\\Host\\Plugins\\Tollex";
-const char* const SettingNames[5] = {"ShowEx", "ShowView", "ShowEdit", "SortType", "GroupChar"};
 
 using Row = std::vector<std::string>;  // the eight stored values in field order, the Mask with its marker
 
-// A table as people keep one: groups, masks lists, commands with
-// placeholders, alternative commands, empty fields.
-std::vector<Row> RealisticTable() {
-  return {
-      {"\x10" "Documents", "", "", "", "", "", "", ""},
-      {"*.md,*.rst", "Markdown and reST", "", "", "mdview {file}", "", "edit {file}", ""},
-      {"*.pdf", "PDF documents", "pdfview {file}", "", "pdfview --page 1 {file}", "", "", ""},
-      {"*.doc,*.docx,*.odt", "Word processor files", "office --writer {file}", "", "", "", "", ""},
-      {"*.xls,*.xlsx,*.ods,*.csv", "Spreadsheets", "office --calc {file}", "", "csvview {file}", "", "", ""},
-      {"*.htm,*.html", "Web pages", "browser {file}", "browser --private {file}", "", "", "edit {file}", ""},
-      {"\x10" "Archives", "", "", "", "", "", "", ""},
-      {"*.zip", "Zip archives", "unzip {file}", "unzip -o {file} -d {name}", "ziplist {file}", "", "", ""},
-      {"*.7z", "7-Zip archives", "7z x {file}", "", "7z l {file}", "", "", ""},
-      {"*.rar", "RAR archives", "unrar x {file}", "", "unrar l {file}", "", "", ""},
-      {"*.tar,*.tgz,*.tar.gz,*.tar.xz", "Tape archives", "tar xf {file}", "", "tar tf {file}", "", "", ""},
-      {"\x10" "Pictures and sound", "", "", "", "", "", "", ""},
-      {"*.jpg,*.jpeg,*.png,*.gif,*.bmp", "Pictures", "imgview {file}", "", "imgview {file}", "", "paint {file}", ""},
-      {"*.svg", "Vector drawings", "browser {file}", "", "", "", "draw {file}", "edit {file}"},
-      {"*.mp3,*.ogg,*.flac,*.wav", "Sound", "player {file}", "player --queue {file}", "", "", "", ""},
-      {"*.mp4,*.mkv,*.avi,*.webm", "Video", "player {file}", "", "", "", "", ""},
-      {"\x10" "Programs and sources", "", "", "", "", "", "", ""},
-      {"*.exe,*.com", "Programs", "", "", "hexview {file}", "", "", ""},
-      {"*.bat,*.cmd", "Batch files", "cmd /c {file}", "", "", "", "edit {file}", ""},
-      {"*.ps1", "Scripts", "shell -File {file}", "", "", "", "edit {file}", ""},
-      {"*.py", "Python", "python {file}", "python -i {file}", "", "", "edit {file}", "idle {file}"},
-      {"*.c,*.cpp,*.h,*.hpp", "C and C++ sources", "", "", "", "", "edit {file}", ""},
-      {"*.reg", "Registry files", "regedit {file}", "", "", "", "edit {file}", ""},
-      {"*.txt,*.log", "Text", "", "", "", "", "edit {file}", ""},
-  };
-}
-
 std::string TypeKey(size_t n) { return AssocPath + "\\Type" + std::to_string(n); }
-
-std::vector<uint8_t> TextBytes(const std::string& text) {
-  std::vector<uint8_t> bytes(text.begin(), text.end());
-  bytes.push_back(0);
-  return bytes;
-}
-
-void StoreTable(const std::vector<Row>& rows) {
-  regfile::File file;
-  file.keys.push_back({Hive + AssocPath, {}});
-  for (size_t n = 0; n < rows.size(); ++n) {
-    regfile::Key key{Hive + TypeKey(n), {}};
-    for (int v = 0; v < AssocFieldCount; ++v) {
-      key.values.push_back({AssocFields[v].name, REG_SZ, TextBytes(rows[n][v])});
-    }
-    file.keys.push_back(key);
-  }
-  regfile::Key settings{Hive + SettingsPath, {}};
-  const uint32_t numbers[] = {0, 0, 1, 0, 205, 15};
-  const char* names[] = {"ShowEx", "ShowView", "ShowEdit", "SortType", "GroupChar", "ExLen"};
-  for (int i = 0; i < 6; ++i) {
-    std::vector<uint8_t> data(4);
-    std::memcpy(data.data(), &numbers[i], 4);
-    settings.values.push_back({names[i], REG_DWORD, data});
-  }
-  file.keys.push_back(settings);
-  std::string error;
-  ASSERT_TRUE(WinportRegistryImport(file, error)) << error;
-}
 
 const regfile::Key* FindKey(const regfile::File& file, const std::string& path) {
   for (const regfile::Key& key : file.keys)
@@ -112,27 +51,61 @@ const regfile::Value* FindValue(const regfile::Key* key, const std::string& name
   return nullptr;
 }
 
+// A record key's values by the field table's names. A value that is
+// missing or not a terminated REG_SZ reads "<bad>"; a key holding other
+// values than the eight gets their count as a ninth entry.
+Row RowOf(const regfile::Key& key) {
+  Row row;
+  for (const AssocField& field : AssocFields) {
+    const regfile::Value* value = FindValue(&key, field.name);
+    const bool good = value && value->type == REG_SZ && !value->data.empty() && value->data.back() == 0;
+    row.push_back(good ? std::string(value->data.begin(), value->data.end() - 1) : "<bad>");
+  }
+  if (key.values.size() != AssocFieldCount) row.push_back("<" + std::to_string(key.values.size()) + " values>");
+  return row;
+}
+
+// The table every session starts from, a registry file beside this test:
+// groups, lists of masks, commands with placeholders, alternative commands,
+// empty fields, and the settings.
+const regfile::File& Fixture() {
+  static const regfile::File file = [] {
+    regfile::File read;
+    std::string error;
+    if (!regfile::ReadFile(TOLLEX_TEST_SOURCE_DIR "/reliability/realistic_table.reg", read, error)) {
+      ADD_FAILURE() << error;
+    }
+    return read;
+  }();
+  return file;
+}
+
+// The fixture's table, Type0 up to the first missing key.
+const std::vector<Row>& RealisticTable() {
+  static const std::vector<Row> table = [] {
+    std::vector<Row> rows;
+    for (size_t n = 0;; ++n) {
+      const regfile::Key* key = FindKey(Fixture(), TypeKey(n));
+      if (key == nullptr) return rows;
+      rows.push_back(RowOf(*key));
+    }
+  }();
+  return table;
+}
+
+void StoreTable() {
+  std::string error;
+  ASSERT_TRUE(WinportRegistryImport(Fixture(), error)) << error;
+}
+
 // The table as stored, read straight from the registry: every TypeN key
-// below the table key, which must be numbered without gaps, each value's
-// text. A value that is missing or not a terminated REG_SZ reads "<bad>".
+// below the table key, which must be numbered without gaps.
 std::vector<Row> StoredTable() {
   const regfile::File file = WinportRegistryExport(AssocPath);
   std::vector<Row> rows;
-  if (file.keys.empty()) return rows;
   for (size_t n = 0; n + 1 < file.keys.size(); ++n) {
     const regfile::Key* key = FindKey(file, TypeKey(n));
-    if (key == nullptr) {
-      rows.push_back({"<gap>"});
-      continue;
-    }
-    Row row;
-    for (const AssocField& field : AssocFields) {
-      const regfile::Value* value = FindValue(key, field.name);
-      const bool good = value && value->type == REG_SZ && !value->data.empty() && value->data.back() == 0;
-      row.push_back(good ? std::string(value->data.begin(), value->data.end() - 1) : "<bad>");
-    }
-    if (key->values.size() != 8) row.push_back("<" + std::to_string(key->values.size()) + " values>");
-    rows.push_back(row);
+    rows.push_back(key ? RowOf(*key) : Row{"<gap>"});
   }
   return rows;
 }
@@ -232,7 +205,7 @@ class FaultInjection : public ::testing::Test {
 
   void Reset() {
     WinportRegistryClear();
-    StoreTable(RealisticTable());
+    StoreTable();
     host.menuCalls.clear();
     host.messageCalls.clear();
     failureTexts.clear();
@@ -254,6 +227,114 @@ class FaultInjection : public ::testing::Test {
     return rows;
   }
 
+  // One session of the script whose k-th mutating call fails.
+  void RunFailingAt(int k, Way way) {
+    Reset();
+    Script(way);
+    WinportRegistryFailNthWrite(k);
+    RunEditingSession();
+  }
+
+  // How the sessions of the first sweep ended.
+  struct SweepCounts {
+    int sessions = 0, retried = 0, restored = 0, alreadyIntact = 0, settingsIgnored = 0;
+  };
+
+  // A failing settings write comes once the table is stored: it is ignored
+  // and the session ends at once. ShowEx, the one setting the user changed,
+  // is written first: where that write failed it keeps its stored 0.
+  void ExpectSettingsFailureIgnored(bool showExFailed) {
+    EXPECT_TRUE(failureTexts.empty()) << "a settings failure was reported";
+    EXPECT_EQ(applyAnswers, 1);
+    EXPECT_EQ(extraMenus, 0);
+    EXPECT_EQ(StoredTable(), EditedTable());
+    EXPECT_EQ(StoredSetting("ShowEx"), showExFailed ? 0 : 1);
+  }
+
+  // The box of message 21 with the failing call's code as the last error.
+  static void ExpectFailureBox(const std::string& text, uint32_t flags, DWORD code) {
+    EXPECT_EQ(text, "Cannot write\n" + AssocPath);
+    EXPECT_EQ(flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
+    EXPECT_EQ(code, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
+  }
+
+  // A failing table write is reported once, and the user is back at the
+  // list, showing what they had made of it.
+  void ExpectReportedOnceBackAtTheList() {
+    ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
+    ExpectFailureBox(failureTexts[0], failureFlags[0], failureCodes[0]);
+    ASSERT_GT(host.menuCalls.size(), failureMenuCount);
+    const FakeHost::MenuCall& before = host.menuCalls[failureMenuCount - 1];
+    const FakeHost::MenuCall& after = host.menuCalls[failureMenuCount];
+    EXPECT_EQ(LineTexts(after), LineTexts(before));
+    EXPECT_NE(std::string(after.items.at(2).text).find("Portable documents"), std::string::npos);
+  }
+
+  // Then a retry stores the new table and the settings; discarding, at
+  // once or after going back to the list, leaves the loaded table, written
+  // back only when the failed apply had changed it.
+  void ExpectTheWayFollowed(Way way, int callsAfterFailure, SweepCounts& counts) {
+    const std::vector<Row> stored = StoredTable();
+    if (way == Way::Retry) {
+      EXPECT_EQ(extraMenus, 1);
+      EXPECT_EQ(applyAnswers, 2) << "the retry was not asked once";
+      EXPECT_EQ(stored, EditedTable());
+      EXPECT_EQ(StoredSetting("ShowEx"), 1);
+      for (const SettingField& setting : SettingFields) {
+        if (!setting.saved) continue;
+        EXPECT_NE(StoredSetting(setting.name), -1) << setting.name;
+      }
+      ++counts.retried;
+      return;
+    }
+    const bool back = way != Way::Discard;
+    EXPECT_EQ(extraMenus, back ? 2 : 1);
+    EXPECT_EQ(applyAnswers, back ? 3 : 2);
+    EXPECT_EQ(stored, RealisticTable()) << "discarding did not leave the table as loaded";
+    EXPECT_EQ(StoredSetting("ShowEx"), 0) << "discarding wrote the settings";
+    // Nothing is written back when the failed apply changed nothing.
+    if (storedAtFailure == RealisticTable()) {
+      EXPECT_EQ(callsAfterFailure, 0);
+      ++counts.alreadyIntact;
+    } else {
+      EXPECT_GT(callsAfterFailure, 0);
+      ++counts.restored;
+    }
+  }
+
+  // Arms a second failure, at the j-th mutating call after the first one.
+  // With a retry the user applies again and, after the second failure,
+  // discards.
+  void ArmSecondFailure(int j, Way way) {
+    if (way == Way::Retry) {
+      host.messageResponder = [this, base = host.messageResponder](const FakeHost::MessageCall& call) {
+        const bool question = call.items.empty() || call.items[0].rfind("Cannot write", 0) != 0;
+        if (question && failureTexts.size() >= 2) return ++applyAnswers, 1;
+        return base(call);
+      };
+    }
+    onFailure = [j](size_t failures) {
+      if (failures == 1) WinportRegistryFailNthWrite(j);
+    };
+  }
+
+  // After two failures: a failed retry is followed by the discard, which
+  // puts the loaded table back; a failed restore is reported, and the
+  // session ends there. Returns whether the restore left a partial table.
+  bool ExpectSecondFailureHandled(Way way) {
+    const std::vector<Row> stored = StoredTable();
+    if (way == Way::Retry) {
+      EXPECT_EQ(stored, RealisticTable());
+      EXPECT_EQ(applyAnswers, 3);
+      return false;
+    }
+    const FakeHost::MessageCall& last = host.messageCalls.back();
+    ExpectFailureBox(last.items.at(0), last.flags, failureCodes.back());
+    EXPECT_EQ(extraMenus, 1);
+    EXPECT_NE(stored, EditedTable());
+    return stored != RealisticTable();
+  }
+
   FakeHost host;
   const char* savedBase = nullptr;
   std::vector<std::string> failureTexts;
@@ -271,7 +352,7 @@ class FaultInjection : public ::testing::Test {
 // One apply without a fault: how many mutating calls it makes, and that the
 // script does what the expectations below assume.
 TEST_F(FaultInjection, ApplyWithoutFaultStoresTheEditedTable) {
-  StoreTable(RealisticTable());
+  StoreTable();
   Script();
   WinportRegistryFailNthWrite(0);
   RunEditingSession();
@@ -285,7 +366,7 @@ TEST_F(FaultInjection, ApplyWithoutFaultStoresTheEditedTable) {
 }
 
 TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
-  StoreTable(RealisticTable());
+  StoreTable();
   Script();
   RunEditingSession();
   const int calls = WinportRegistryWriteCount();
@@ -295,89 +376,43 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
   const std::vector<Row> loaded = RealisticTable();
   ASSERT_EQ(StoredTable(), edited);
 
-  int sessions = 0, retried = 0, restored = 0, alreadyIntact = 0, settingsIgnored = 0;
-  for (int k = 1; k <= calls; ++k) {
+  SweepCounts counts;
+  for (int k = 1; k <= calls && !HasFailure(); ++k) {
     const bool settingsCall = k > tableCalls;
     // Esc and the third button take turns as the way back to the list.
     const Way ways[] = {Way::Retry, Way::Discard, k % 2 ? Way::EscThenDiscard : Way::BackThenDiscard};
     for (Way way : ways) {
       if (settingsCall && way != Way::Retry) break;  // no question follows: one way is enough
-      const int wayIndex = static_cast<int>(way);
       SCOPED_TRACE("failing mutating call " + std::to_string(k) + " of " + std::to_string(calls) + ", way " +
-                   std::to_string(wayIndex));
-      Reset();
-      Script(way);
-      WinportRegistryFailNthWrite(k);
-      RunEditingSession();
+                   std::to_string(static_cast<int>(way)));
+      RunFailingAt(k, way);
       const int callsAfterFailure = WinportRegistryWriteCount() - callsAtFailure;
-      ++sessions;
+      ++counts.sessions;
 
       const std::vector<Row> stored = StoredTable();
       EXPECT_TRUE(stored == edited || stored == loaded) << "the registry holds a partial table";
       if (stored != edited) {
         EXPECT_FALSE(failureTexts.empty()) << "a table other than the new one, untold";
       }
-
       if (settingsCall) {
-        // The table is stored whole; the failed setting is ignored and the
-        // session ends at once.
-        EXPECT_TRUE(failureTexts.empty()) << "a settings failure was reported";
-        EXPECT_EQ(applyAnswers, 1);
-        EXPECT_EQ(extraMenus, 0);
-        EXPECT_EQ(stored, edited);
-        // ShowEx, the one setting the user changed, is written first: where
-        // that write failed it keeps its stored 0.
-        EXPECT_EQ(StoredSetting("ShowEx"), k == tableCalls + 1 ? 0 : 1);
-        ++settingsIgnored;
-        continue;
-      }
-
-      ASSERT_EQ(failureTexts.size(), 1u) << "the failure was not reported exactly once";
-      EXPECT_EQ(failureTexts[0], "Cannot write\n" + AssocPath);
-      EXPECT_EQ(failureFlags[0] & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
-      EXPECT_EQ(failureCodes[0], static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
-      // Back at the list, showing what the user had made of it.
-      ASSERT_GT(host.menuCalls.size(), failureMenuCount);
-      const FakeHost::MenuCall& before = host.menuCalls[failureMenuCount - 1];
-      const FakeHost::MenuCall& after = host.menuCalls[failureMenuCount];
-      EXPECT_EQ(LineTexts(after), LineTexts(before));
-      EXPECT_NE(std::string(after.items.at(2).text).find("Portable documents"), std::string::npos);
-
-      if (way == Way::Retry) {
-        EXPECT_EQ(extraMenus, 1);
-        EXPECT_EQ(applyAnswers, 2) << "the retry was not asked once";
-        EXPECT_EQ(stored, edited);
-        EXPECT_EQ(StoredSetting("ShowEx"), 1);
-        for (const char* name : SettingNames) EXPECT_NE(StoredSetting(name), -1) << name;
-        ++retried;
+        ExpectSettingsFailureIgnored(k == tableCalls + 1);
+        ++counts.settingsIgnored;
       } else {
-        const bool back = way != Way::Discard;
-        EXPECT_EQ(extraMenus, back ? 2 : 1);
-        EXPECT_EQ(applyAnswers, back ? 3 : 2);
-        EXPECT_EQ(stored, loaded) << "discarding did not leave the table as loaded";
-        EXPECT_EQ(StoredSetting("ShowEx"), 0) << "discarding wrote the settings";
-        // Nothing is written back when the failed apply changed nothing.
-        if (storedAtFailure == loaded) {
-          EXPECT_EQ(callsAfterFailure, 0);
-          ++alreadyIntact;
-        } else {
-          EXPECT_GT(callsAfterFailure, 0);
-          ++restored;
-        }
+        ExpectReportedOnceBackAtTheList();
+        ExpectTheWayFollowed(way, callsAfterFailure, counts);
       }
-      if (::testing::Test::HasFailure()) break;  // one reported k says enough
+      if (HasFailure()) break;  // one reported k says enough
     }
-    if (::testing::Test::HasFailure()) break;
   }
-  EXPECT_EQ(retried, tableCalls);
-  EXPECT_EQ(restored + alreadyIntact, 2 * tableCalls);
-  EXPECT_EQ(settingsIgnored, 5);
-  RecordProperty("faults_injected", sessions);
+  EXPECT_EQ(counts.retried, tableCalls);
+  EXPECT_EQ(counts.restored + counts.alreadyIntact, 2 * tableCalls);
+  EXPECT_EQ(counts.settingsIgnored, 5);
+  RecordProperty("faults_injected", counts.sessions);
   std::printf("[  SWEEP   ] %d mutating calls per apply (%d of the table, 5 settings), %d sessions: %d retried to "
               "the new table, %d discarded to the loaded table (%d rewritten, %d found intact), %d settings "
               "failures ignored with the new table stored\n",
-              calls, tableCalls, sessions, retried, restored + alreadyIntact, restored, alreadyIntact,
-              settingsIgnored);
+              calls, tableCalls, counts.sessions, counts.retried, counts.restored + counts.alreadyIntact,
+              counts.restored, counts.alreadyIntact, counts.settingsIgnored);
 }
 
 // A second failure after the first: in the retry (then the user discards),
@@ -385,12 +420,10 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
 // table that is neither the new one nor the loaded one is never left
 // without message 21 as the last thing shown.
 TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
-  StoreTable(RealisticTable());
+  StoreTable();
   Script();
   RunEditingSession();
   const int tableCalls = WinportRegistryWriteCount() - 5;
-  const std::vector<Row> edited = EditedTable();
-  const std::vector<Row> loaded = RealisticTable();
 
   // The first failure: nothing changed yet, deleting part-way, the table
   // key gone, records part-written, the last value.
@@ -407,45 +440,21 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
         SCOPED_TRACE("first failure at call " + std::to_string(k) + ", second at call " + std::to_string(j) +
                      (way == Way::Retry ? " of the retry" : " of the restore"));
         Reset();
-        // Retry: apply again, and after the second failure discard.
         Script(way);
-        if (way == Way::Retry) {
-          host.messageResponder = [this, base = host.messageResponder](const FakeHost::MessageCall& call) {
-            const bool question = call.items.empty() || call.items[0].rfind("Cannot write", 0) != 0;
-            if (question && failureTexts.size() >= 2) return ++applyAnswers, 1;
-            return base(call);
-          };
-        }
-        onFailure = [j](size_t failures) {
-          if (failures == 1) WinportRegistryFailNthWrite(j);
-        };
+        ArmSecondFailure(j, way);
         WinportRegistryFailNthWrite(k);
         RunEditingSession();
         ++sessions;
-        const std::vector<Row> stored = StoredTable();
         ASSERT_FALSE(failureTexts.empty());
         if (failureTexts.size() == 1) {
           // j lay beyond the retry's or the restore's calls: it went through.
-          EXPECT_EQ(stored, way == Way::Retry ? edited : loaded);
+          EXPECT_EQ(StoredTable(), way == Way::Retry ? EditedTable() : RealisticTable());
           break;
         }
         ASSERT_EQ(failureTexts.size(), 2u);
         ++secondFailures;
-        const FakeHost::MessageCall& last = host.messageCalls.back();
-        if (way == Way::Retry) {
-          // The retry failed too; discarding then put the loaded table back.
-          EXPECT_EQ(stored, loaded);
-          EXPECT_EQ(applyAnswers, 3);
-        } else {
-          // The restore failed: reported, and the session ended there.
-          EXPECT_EQ(last.items.at(0), "Cannot write\n" + AssocPath);
-          EXPECT_EQ(last.flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
-          EXPECT_EQ(failureCodes.back(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-          EXPECT_EQ(extraMenus, 1);
-          EXPECT_NE(stored, edited);
-          if (stored != loaded) ++partialTold;
-        }
-        if (::testing::Test::HasFailure()) return;
+        if (ExpectSecondFailureHandled(way)) ++partialTold;
+        if (HasFailure()) return;
       }
     }
   }

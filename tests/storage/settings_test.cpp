@@ -37,16 +37,22 @@ class Settings : public StorageTest {
   PluginSettingsRecord saved{};
 };
 
+// Every field of the settings in memory against expected.
+void ExpectSettings(const PluginSettingsRecord& expected) {
+  const PluginSettingsRecord& actual = PluginSettings;
+  EXPECT_EQ(actual.ShowEx, expected.ShowEx);
+  EXPECT_EQ(actual.ExLen, expected.ExLen);
+  EXPECT_EQ(actual.ShowView, expected.ShowView);
+  EXPECT_EQ(actual.ViewLen, expected.ViewLen);
+  EXPECT_EQ(actual.ShowEdit, expected.ShowEdit);
+  EXPECT_EQ(actual.EditLen, expected.EditLen);
+  EXPECT_EQ(actual.SortType, expected.SortType);
+  EXPECT_EQ(actual.GroupChar, expected.GroupChar);
+}
+
 TEST_F(Settings, WithoutAKeyEveryFieldTakesItsDefault) {
   LoadSettings();
-  EXPECT_EQ(PluginSettings.ShowEx, 0);
-  EXPECT_EQ(PluginSettings.ShowView, 0);
-  EXPECT_EQ(PluginSettings.ShowEdit, 0);
-  EXPECT_EQ(PluginSettings.ExLen, 15);
-  EXPECT_EQ(PluginSettings.ViewLen, 15);
-  EXPECT_EQ(PluginSettings.EditLen, 15);
-  EXPECT_EQ(PluginSettings.SortType, 0);
-  EXPECT_EQ(PluginSettings.GroupChar, 205);
+  ExpectSettings({0, 15, 0, 15, 0, 15, 0, 205});
 }
 
 TEST_F(Settings, StoredValuesAreReadUnderTheirOwnNames) {
@@ -54,14 +60,7 @@ TEST_F(Settings, StoredValuesAreReadUnderTheirOwnNames) {
   for (int i = 0; i < 7; ++i) ASSERT_TRUE(regtest::SetDword(settingsPath, names[i], 100 + i));
   ASSERT_TRUE(regtest::SetDword(settingsPath, "GroupChar", 0xC4));
   LoadSettings();
-  EXPECT_EQ(PluginSettings.ShowEx, 100);
-  EXPECT_EQ(PluginSettings.ExLen, 101);
-  EXPECT_EQ(PluginSettings.ShowView, 102);
-  EXPECT_EQ(PluginSettings.ViewLen, 103);
-  EXPECT_EQ(PluginSettings.ShowEdit, 104);
-  EXPECT_EQ(PluginSettings.EditLen, 105);
-  EXPECT_EQ(PluginSettings.SortType, 106);
-  EXPECT_EQ(PluginSettings.GroupChar, 0xC4);
+  ExpectSettings({100, 101, 102, 103, 104, 105, 106, 0xC4});
 }
 
 TEST_F(Settings, ColumnLimitsAreNeverWritten) {

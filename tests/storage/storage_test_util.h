@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "host/startup.h"
+#include "host/entry/startup.h"
 #include "portable/registry_test_util.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 class StorageTest : public ::testing::Test {
  protected:

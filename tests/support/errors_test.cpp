@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-#include "host/exit_hook.h"
+#include "host/base/exit_hook.h"
 #include "model/text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -185,34 +185,26 @@ ChildResult RunFatalChild(int number) {
 }
 #endif
 
-TEST(FatalStop, ComparisonFailureWithoutErrorCode) {
-  ChildResult r = RunFatalChild(1);
+// Runs a fatal case in a child process: it must end with status 1 having
+// written exactly errors to standard error.
+void ExpectFatalStop(int number, const std::string& errors) {
+  ChildResult r = RunFatalChild(number);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, OnStderr("\nABORT: !CompareString"));
+  EXPECT_EQ(r.errors, errors);
 }
+
+TEST(FatalStop, ComparisonFailureWithoutErrorCode) { ExpectFatalStop(1, OnStderr("\nABORT: !CompareString")); }
 
 TEST(FatalStop, ErrorCodeAddsItsSystemText) {
-  ChildResult r = RunFatalChild(2);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, OnStderr("\nABORT: !CompareString\nStdError: File not found.\r\n"));
+  ExpectFatalStop(2, OnStderr("\nABORT: !CompareString\nStdError: File not found.\r\n"));
 }
 
-TEST(FatalStop, NullFormatWritesNothing) {
-  ChildResult r = RunFatalChild(3);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, "");
-}
+TEST(FatalStop, NullFormatWritesNothing) { ExpectFatalStop(3, ""); }
 
-TEST(FatalStop, RunsTheExitHookFirstAndOnlyOnce) {
-  ChildResult r = RunFatalChild(4);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, OnStderr("[hook]\nABORT: code 7, text"));
-}
+TEST(FatalStop, RunsTheExitHookFirstAndOnlyOnce) { ExpectFatalStop(4, OnStderr("[hook]\nABORT: code 7, text")); }
 
 TEST(FatalStop, ReleasesTheFormatBufferThroughTheHook) {
-  ChildResult r = RunFatalChild(5);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, OnStderr("[hook]\nABORT: !CompareString"));
+  ExpectFatalStop(5, OnStderr("[hook]\nABORT: !CompareString"));
 }
 
 TEST(FatalStopDeathTest, OutOfMemoryIsFatal) {

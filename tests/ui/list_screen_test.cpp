@@ -72,10 +72,15 @@ TEST_F(ListScreenTest, TwoRecordExampleLinesTitleAndMenuCall) {
   EXPECT_EQ(call.helpTopic, "Contents");
   EXPECT_EQ(call.x, -1);
   EXPECT_EQ(call.y, -1);
-  // The host gets the screen's own key table, up to its end word.
-  ASSERT_EQ(call.breakKeys.size(), 55u);
-  EXPECT_EQ(call.breakKeys[2], 0x73u);
-  EXPECT_EQ(call.breakKeys[54], 0u);
+  // The host gets the screen's key words, up to the end word; a key's index
+  // is its break code, so none may move.
+  const uint32_t ctrl = 0x10000;
+  std::vector<uint32_t> keys = {0x2D,        0x2E,        0x73,        ctrl | 0x26, ctrl | 0x28, 0x20,
+                                0x6B,        0x6D,        0x6A,        ctrl | 0x70, ctrl | 0x71, ctrl | 0x72,
+                                ctrl | 0x73, ctrl | 0x74, ctrl | 0x31, ctrl | 0x32, ctrl | 0x33, 0x08};
+  for (char c : std::string("QWERTYUIOPASDFGHJKLZXCVBNM1234567890")) keys.push_back(static_cast<uint32_t>(c));
+  keys.push_back(0);
+  EXPECT_EQ(call.breakKeys, keys);
   EXPECT_EQ(Selected(0), -1);
   for (const HostMenuItem& item : call.items) {
     EXPECT_EQ(item.reserved1, 0u);

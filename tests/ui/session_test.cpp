@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/startup.h"
-#include "storage/registry.h"
+#include "host/entry/startup.h"
+#include "storage/registry_access.h"
 #include "ui/ui_test_support.h"
 
 namespace {

@@ -52,22 +52,11 @@ inline std::vector<std::string> Masks(const AssocList& list) {
   return masks;
 }
 
-inline void ResetSettings() {
-  PluginSettings.ShowEx = 0;
-  PluginSettings.ExLen = 15;
-  PluginSettings.ShowView = 0;
-  PluginSettings.ViewLen = 15;
-  PluginSettings.ShowEdit = 0;
-  PluginSettings.EditLen = 15;
-  PluginSettings.SortType = 0;
-  PluginSettings.GroupChar = 205;
-}
-
 class ScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host.Install();
-    ResetSettings();
+    PluginSettings = DefaultSettings();
     ChangedFlag = 0;
 #ifndef _WIN32
     WinportSetConsoleWidth(80);

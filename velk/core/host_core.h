@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 #include "core/front_end.h"
 #include "core/language.h"
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 #include "interaction/oem.h"
 
 namespace velk {

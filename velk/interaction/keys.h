@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 namespace velk {
 

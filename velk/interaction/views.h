@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 namespace velk {
 

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "core/text_lines.h"
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 #include "interaction/oem.h"
 
 namespace velk {

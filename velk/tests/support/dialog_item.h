@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 namespace velk::tests {
 

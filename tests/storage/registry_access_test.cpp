@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 #include "storage/storage_test_util.h"
 
 #ifndef _WIN32
@@ -151,7 +151,7 @@ TEST_F(RegistryLayer, TextReadsKeepTheLastErrorAndWritesLeaveTheOpensCode) {
   EXPECT_EQ(GetLastError(), 0u);
 }
 
-TEST_F(RegistryLayer, PathsThatDoNotFitAreRefusedNotCut) {
+TEST_F(RegistryLayer, PathsThatDoNotFitAndAMissingBaseAreRefused) {
   ASSERT_TRUE(regtest::SetDword(settingsPath, "N", 1));
   std::string tooLong(1100, 'x');
   EXPECT_EQ(OpenKeyForRead(tooLong.c_str()), nullptr);
@@ -159,6 +159,10 @@ TEST_F(RegistryLayer, PathsThatDoNotFitAreRefusedNotCut) {
   EXPECT_FALSE(WriteNumber(tooLong.c_str(), "N", 2));
   EXPECT_NE(GetLastError(), 0u);
   EXPECT_EQ(regtest::Subkeys(settingsPath).size(), 0u);
+  // Without a base path no key is named, not even the root of the hive.
+  RegistryBasePath = nullptr;
+  EXPECT_FALSE(WriteNumber(nullptr, "TollexWithoutBase", 2));
+  EXPECT_FALSE(regtest::GetRaw("", "TollexWithoutBase").found);
 }
 
 TEST_F(RegistryLayer, KeyExists) {

@@ -3,7 +3,7 @@
 // closes it again; nothing is kept between calls. The writing side leaves the
 // registry's result code in the thread's last-error value, which the error
 // messages shown with the host's error-report flag rely on.
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 #include <cstring>
 #include <vector>
@@ -18,9 +18,15 @@ constexpr int32_t ComposedPathSize = 1024;
 
 // Composes "base\subkey", or "base" alone when the subkey is null or empty,
 // into a buffer of ComposedPathSize bytes. A path that would not fit is
-// refused rather than cut, since a cut path names some other key.
+// refused rather than cut, since a cut path names some other key; so is
+// every path while there is no base path (before start-up, after detach),
+// which would otherwise name the root of the user's hive.
 bool ComposePath(char* path, const char* subkey) {
-  const char* base = RegistryBasePath ? RegistryBasePath : "";
+  const char* base = RegistryBasePath;
+  if (base == nullptr) {
+    path[0] = 0;
+    return false;
+  }
   const bool withSubkey = subkey != nullptr && subkey[0] != 0;
   size_t needed = std::strlen(base) + (withSubkey ? 1 + std::strlen(subkey) : 0);
   if (needed >= static_cast<size_t>(ComposedPathSize)) {
@@ -53,25 +59,6 @@ void FillDefault(char* destination, const char* defaultText, int32_t size) {
   } else {
     std::memset(destination, 0, static_cast<size_t>(size));
   }
-}
-
-// A value that does not fit the buffer gives the default, not a cut text.
-// Reads leave the last-error value alone.
-char* ReadTextValue(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-                    int32_t size) {
-  if (destination == nullptr || size <= 0) return destination;
-  HKEY key = OpenKeyForRead(subkey);
-  if (key != nullptr) {
-    DWORD filled = static_cast<DWORD>(size);
-    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
-    RegCloseKey(key);
-    if (code == ERROR_SUCCESS) {
-      TerminateQueried(destination, filled, size);
-      return destination;
-    }
-  }
-  FillDefault(destination, defaultText, size);
-  return destination;
 }
 
 // The room a whole-text read starts with: a field's 260 characters, a group
@@ -128,9 +115,23 @@ uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultV
   return code == ERROR_SUCCESS ? number : defaultValue;
 }
 
+// A value that does not fit the buffer gives the default, not a cut text.
+// Reads leave the last-error value alone.
 char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
                int32_t size) {
-  return ReadTextValue(subkey, valueName, destination, defaultText, size);
+  if (destination == nullptr || size <= 0) return destination;
+  HKEY key = OpenKeyForRead(subkey);
+  if (key != nullptr) {
+    DWORD filled = static_cast<DWORD>(size);
+    LONG code = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(destination), &filled);
+    RegCloseKey(key);
+    if (code == ERROR_SUCCESS) {
+      TerminateQueried(destination, filled, size);
+      return destination;
+    }
+  }
+  FillDefault(destination, defaultText, size);
+  return destination;
 }
 
 char* ReadWholeText(const char* subkey, const char* valueName, std::vector<char>& text, const char* defaultText) {

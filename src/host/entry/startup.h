@@ -1,12 +1,12 @@
 // The start-up work of SetStartupInfo, step by step, the version gate, and
 // the module's attach and detach work. The state it builds is declared in
-// host/startup_state.h, which lower layers include instead of this file.
+// host/interface/startup_state.h, which lower layers include instead.
 #pragma once
 
 #include <cstdint>
 
-#include "host/host_abi.h"
-#include "host/startup_state.h"
+#include "host/base/host_abi.h"
+#include "host/interface/startup_state.h"
 
 // The start-up clean-up: frees the record copy, the settings path and the
 // module directory, and clears the module handle.

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "host/host_abi.h"
-#include "host/host_services.h"
-#include "host/messages.h"
-#include "host/startup.h"
+#include "host/base/host_abi.h"
+#include "host/entry/startup.h"
+#include "host/interface/host_services.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
 #include "ui/session.h"
@@ -25,9 +25,10 @@ const char* ConfigMenuStrings[1];
 // The host's rootKeyPath gave no usable association key (see
 // BuildAssocKeyPath): the table can be neither read nor written, and the
 // user hears so as for a table that cannot be read, with the host's root
-// path, which is what is wrong.
+// path, which is what is wrong. Only an opening that passed the version
+// check gets here, so the host record copy exists.
 void ReportUnusableAssocKey() {
-  const char* root = HostInfo ? HostInfo->rootKeyPath : nullptr;
+  const char* root = HostInfo->rootKeyPath;
   int32_t length = TextLength(root);
   SetLastError(length < AssocRootMinLength ? ERROR_BAD_PATHNAME : ERROR_FILENAME_EXCED_RANGE);
   HostMessageBox(FormatShared(MessageText(MsgLoadFailed), root ? root : ""),

@@ -9,6 +9,19 @@
 
 extern const char* RegistryBasePath;
 
+// Points RegistryBasePath at a path while it lives and then sets it back to
+// the value it found: the one way code works on another key for a moment.
+class BasePathRedirect {
+ public:
+  explicit BasePathRedirect(const char* path) : saved(RegistryBasePath) { RegistryBasePath = path; }
+  ~BasePathRedirect() { RegistryBasePath = saved; }
+  BasePathRedirect(const BasePathRedirect&) = delete;
+  BasePathRedirect& operator=(const BasePathRedirect&) = delete;
+
+ private:
+  const char* const saved;
+};
+
 HKEY OpenKeyForRead(const char* subkey);
 HKEY OpenOrCreateKey(const char* subkey);
 uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultValue);

@@ -1,5 +1,5 @@
 // The process-wide start-up state.
-#include "host/startup_state.h"
+#include "host/interface/startup_state.h"
 
 HostStartupInfo* HostInfo = nullptr;
 char* SettingsKeyPath = nullptr;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 // Shows text (lines separated by line breaks) with the given flags; adds 0x20
 // when the text holds a line break. Returns the chosen button, -1 on escape.

@@ -1,13 +1,13 @@
 // The process-wide state that start-up builds and every layer reads: the
 // copy of the host's record, the key paths and the module's directory. It
-// lives from SetStartupInfo to process detach; host/startup.h builds it.
+// lives from SetStartupInfo to process detach; host/entry/startup.h builds it.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "host/host_abi.h"
+#include "host/base/host_abi.h"
 
 extern HostStartupInfo* HostInfo;  // the copy of the host's record; null before start-up
 extern char* SettingsKeyPath;      // rootKeyPath + "\Tollex", 1,025 bytes

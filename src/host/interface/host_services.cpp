@@ -1,8 +1,8 @@
 // The plug-in's wrappers around the host's message box, menu and dialog.
-#include "host/host_services.h"
+#include "host/interface/host_services.h"
 
-#include "host/messages.h"
-#include "host/startup_state.h"
+#include "host/interface/messages.h"
+#include "host/interface/startup_state.h"
 
 int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
   if (!HostInfo || !HostInfo->showMessage) return -1;

@@ -1,9 +1,9 @@
 // Message number to text, through the host's language file for this plug-in.
-#include "host/messages.h"
+#include "host/interface/messages.h"
 
 #include <cstdlib>
 
-#include "host/startup_state.h"
+#include "host/interface/startup_state.h"
 
 namespace {
 

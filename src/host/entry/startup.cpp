@@ -1,13 +1,13 @@
 // The start-up work, the host version gate, the diagnostics library and the
 // module's attach and detach work.
-#include "host/startup.h"
+#include "host/entry/startup.h"
 
 #include <cstring>
 
-#include "host/exit_hook.h"
-#include "host/messages.h"
+#include "host/base/exit_hook.h"
+#include "host/interface/messages.h"
 #include "model/text.h"
-#include "storage/registry.h"
+#include "storage/registry_access.h"
 
 namespace {
 
@@ -53,8 +53,6 @@ void FreeOwnedBuffers() {
   ModuleDirectory = nullptr;
 }
 
-const char* RootKeyPath() { return HostInfo ? HostInfo->rootKeyPath : nullptr; }
-
 typedef uint32_t (*DiagnosticsQueryFn)();
 
 }  // namespace
@@ -92,7 +90,7 @@ void CopyHostRecord(const HostStartupInfo* info) {
 
 void BuildSettingsKeyPath() {
   SettingsKeyPath = static_cast<char*>(MemAlloc(SettingsKeyPathSize));
-  CopyBounded(SettingsKeyPath, RootKeyPath(), SettingsKeyPathBound);
+  CopyBounded(SettingsKeyPath, HostInfo->rootKeyPath, SettingsKeyPathBound);
   AppendBounded(SettingsKeyPath, "\\", SettingsKeyPathBound);
   AppendBounded(SettingsKeyPath, "Tollex", SettingsKeyPathBound);
   RegistryBasePath = SettingsKeyPath;
@@ -110,7 +108,7 @@ bool BuildModuleDirectory() {
 
 void LoadDiagnosticsLibrary(bool haveDirectory) {
   HMODULE library = LoadLibraryA(DiagnosticsName);
-  if (!library && haveDirectory && ModuleDirectory) {
+  if (!library && haveDirectory) {
     // Only a path that fits whole is tried: a cut path would name some other
     // file, which the system might then load in its place.
     if (TextLength(ModuleDirectory) + TextLength(DiagnosticsInDirectory) <= LibraryPathSize - 1) {
@@ -134,7 +132,7 @@ void LoadDiagnosticsLibrary(bool haveDirectory) {
 
 void BuildAssocKeyPath() {
   std::memset(AssocKeyPath, 0, sizeof AssocKeyPath);
-  const char* root = RootKeyPath();
+  const char* root = HostInfo->rootKeyPath;
   int32_t length = TextLength(root);
   // The last path component of rootKeyPath ("Plugins", 7 characters) gives
   // way to "Associations". A shorter root has no such component and a longer

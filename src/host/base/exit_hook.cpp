@@ -1,6 +1,6 @@
 // The single exit-hook slot, and its registration with the runtime's exit
 // processing.
-#include "host/exit_hook.h"
+#include "host/base/exit_hook.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The library entry point: process attach and detach.
 #include <windows.h>
 
-#include "host/host_abi.h"
-#include "host/startup.h"
+#include "host/base/host_abi.h"
+#include "host/entry/startup.h"
 
 #ifdef _WIN32
 

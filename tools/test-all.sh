@@ -12,7 +12,7 @@
 #                (TOLLEX_KEEP_WINE=1 keeps them)
 #   wine64       mingw-x64 build: unit tests and velk scenarios under 64-bit
 #                Wine; the differential check of native and Wine runs
-#   wine32       the product (release preset), 32-bit Tollex.dll and velk.exe:
+#   wine32       the product, 32-bit Tollex.dll and velk.exe (mingw-i686):
 #                the DLL check, the velk scenarios in one 32-bit Wine process
 #   reg-interop  a velk export through Wine's reg.exe and back
 #   release      dist/Tollex-VERSION.zip

@@ -21,7 +21,6 @@ export TOLLEX_BUILD_ROOT_REL
 native_dir=$build_root/native
 x64_dir=$build_root/mingw-x64
 i686_dir=$build_root/mingw-i686
-release_dir=$build_root/release
 asan_dir=$build_root/asan
 fuzz_dir=$build_root/fuzz
 ci_work=$build_root/ci

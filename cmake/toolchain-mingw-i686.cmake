@@ -1,12 +1,3 @@
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model
-# of this mingw-w64 lacks. Everything is linked statically (see CMakeLists.txt).
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows (i686-w64-mingw32): the product, Tollex.dll.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run;32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

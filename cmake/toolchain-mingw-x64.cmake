@@ -1,12 +1,3 @@
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model
-# of this mingw-w64 lacks. Everything is linked statically (see CMakeLists.txt).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (x86_64-w64-mingw32): the tests under 64-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run;64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -9,10 +9,12 @@
 # harness built with mingw-x64 and run under 64-bit Wine against the real
 # registry (key HKEY_CURRENT_USER\Software\TollexBench, removed afterwards),
 # wall time, since the registry work is done in the Wine server's process.
-# Not part of the test command. Results are kept in build/bench/.
+# Not part of the test command. Results are kept in build/bench/ (under
+# TOLLEX_BUILD_ROOT when that is set). docs/performance.md has the figures.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
+source "$(dirname "$0")/ci/common.sh"
+cd "$root"
+results=$build_root/bench
 
 native=1
 wine=1
@@ -29,11 +31,11 @@ done
 
 if [ "$native" = 1 ]; then
   cmake --preset bench >/dev/null
-  cmake --build build/bench -j2 --target tollex_bench tollex_bench_harness
-  build/bench/bench/tollex_bench --benchmark_repetitions="$repetitions" \
+  cmake --build --preset bench -j "$jobs" --target tollex_bench tollex_bench_harness
+  "$results/bench/tollex_bench" --benchmark_repetitions="$repetitions" \
     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_out=build/bench/native.json --benchmark_out_format=json >build/bench/native.txt
-  python3 - build/bench/native.json <<'EOF'
+    --benchmark_out="$results/native.json" --benchmark_out_format=json >"$results/native.txt"
+  python3 - "$results/native.json" <<'EOF'
 import json, sys
 
 data = json.load(open(sys.argv[1]))
@@ -75,12 +77,11 @@ EOF
 fi
 
 if [ "$wine" = 1 ]; then
-  cmake -S . -B build/bench-x64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DTOLLEX_BENCH=ON -DTOLLEX_TESTS=OFF >/dev/null
-  cmake --build build/bench-x64 -j2 --target tollex_bench_harness
-  mkdir -p build/bench
+  cmake --preset bench-mingw-x64 >/dev/null
+  cmake --build --preset bench-mingw-x64 -j "$jobs" --target tollex_bench_harness
+  mkdir -p "$results"
   echo
   echo "64-bit Wine, real registry, wall time, median of 5 rounds (microseconds)"
-  tools/wine-run 64 build/bench-x64/bench/tollex_bench_harness.exe --rounds 5 --min-ms 300 --pass \
-    | tee build/bench/wine.txt
+  tools/wine-run 64 "$build_root/bench-mingw-x64/bench/tollex_bench_harness.exe" --rounds 5 --min-ms 300 --pass \
+    | tee "$results/wine.txt"
 fi

@@ -6,26 +6,29 @@
 #   sanitizers   ASan/UBSan and valgrind runs
 #   fuzz         the fuzz targets for a while
 #   soak         a long random velk run against a model
-#   wine-setup   Wine from a new machine's state: removes the qemu-i386 entry
+#   wine-fresh   Wine from a new machine's state: removes the qemu-i386 entry
 #                of binfmt_misc and deletes the prefix under the build folder,
-#                then sets both up again (TOLLEX_KEEP_WINE=1 keeps them)
+#                then makes both again with tools/wine-prepare.sh
+#                (TOLLEX_KEEP_WINE=1 keeps them)
 #   wine64       mingw-x64 build: unit tests and velk scenarios under 64-bit
 #                Wine; the differential check of native and Wine runs
-#   wine32       the product, 32-bit Tollex.dll and velk.exe: the DLL check,
-#                the velk scenarios in one 32-bit Wine process
+#   wine32       the product, 32-bit Tollex.dll and velk.exe (mingw-i686):
+#                the DLL check, the velk scenarios in one 32-bit Wine process
 #   reg-interop  a velk export through Wine's reg.exe and back
 #   release      dist/Tollex-VERSION.zip
 # A failing stage does not stop the later ones (except deps); the summary at
 # the end gives each stage's seconds, result and counts, and the status is
-# non-zero when any stage failed. Needs root (apt, binfmt_misc).
-#   TOLLEX_JOBS=N (default 2), TOLLEX_BUILD_ROOT=DIR (default build/)
+# non-zero when any stage failed. Needs root (apt, binfmt_misc). Each
+# stage's own steps and variables: docs/pipeline.md.
+#   TOLLEX_JOBS=N (default 2), TOLLEX_BUILD_ROOT=DIR (default build/),
+#   TOLLEX_KEEP_WINE=1
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source tools/ci/common.sh
 logs=$ci_work/logs
 mkdir -p "$logs"
 
-stages=(deps native sanitizers fuzz soak wine-setup wine64 wine32 reg-interop release)
+stages=(deps native sanitizers fuzz soak wine-fresh wine64 wine32 reg-interop release)
 
 summary=()
 failed=0

@@ -9,6 +9,15 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build_root=${TOLLEX_BUILD_ROOT:-$root/build}
 case "$build_root" in /*) ;; *) build_root=$root/$build_root ;; esac
 jobs=${TOLLEX_JOBS:-2}
+# The presets (CMakePresets.json) put each build in build/NAME, or below
+# TOLLEX_BUILD_ROOT_REL, a path from build/: set here to the build root's, so
+# that the stages' plain `cmake --preset NAME`, `cmake --build --preset NAME`
+# and `ctest --preset NAME` use the folders below TOLLEX_BUILD_ROOT. CMake
+# joins it to the source folder's physical path and takes `..` lexically.
+build_root=$(realpath -m "$build_root")
+TOLLEX_BUILD_ROOT_REL=$(realpath -m -s --relative-to="$(cd "$root" && pwd -P)/build" "$build_root")/
+[ "$TOLLEX_BUILD_ROOT_REL" != ./ ] || TOLLEX_BUILD_ROOT_REL=
+export TOLLEX_BUILD_ROOT_REL
 native_dir=$build_root/native
 x64_dir=$build_root/mingw-x64
 i686_dir=$build_root/mingw-i686
@@ -57,7 +66,7 @@ binfmt_state() {
 
 # The prefix holds the 32-bit system DLLs that 32-bit programs load (its
 # syswow64 folder); a prefix made without wine32's files has none
-# (tools/setup-wine.sh says what decides it).
+# (tools/wine-prepare.sh says what decides it).
 prefix_has_32bit() {
   [ -f "$wine_prefix/drive_c/windows/syswow64/kernel32.dll" ]
 }

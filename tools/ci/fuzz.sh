@@ -16,9 +16,9 @@ seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"regfile assoc_store list_screen"}
 started=$(date +%s)
 
-cmake --preset fuzz -B "$fuzz_dir" >/dev/null
+cmake --preset fuzz >/dev/null
 # shellcheck disable=SC2046
-cmake --build "$fuzz_dir" -j "$jobs" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
+cmake --build --preset fuzz -j "$jobs" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 echo "fuzz: build $(( $(date +%s) - started )) s"
 
 max_len() {

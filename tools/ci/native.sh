@@ -4,6 +4,6 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
-step "native configure" cmake --preset native -B "$native_dir" >/dev/null
-step "native build" cmake --build "$native_dir" -j "$jobs"
-step "native tests" ctest --test-dir "$native_dir" -j "$jobs" --output-on-failure
+step "native configure" cmake --preset native >/dev/null
+step "native build" cmake --build --preset native -j "$jobs"
+step "native tests" ctest --preset native -j "$jobs"

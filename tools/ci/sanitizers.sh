@@ -19,28 +19,22 @@ cd "$root"
 started=$(date +%s)
 parts=" ${SANITIZERS_PARTS:-asan valgrind-unit valgrind-velk} "
 want() { [[ "$parts" == *" $1 "* ]]; }
-
-if want asan; then
-echo "sanitizers: asan build"
-cmake --preset asan -B "$asan_dir" >/dev/null
-cmake --build "$asan_dir" -j "$jobs"
-# LeakSanitizer runs too (ASan's default on Linux); halt on every UBSan report.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$asan_dir" -j "$jobs" --output-on-failure
-echo "sanitizers: asan + ubsan suite $(( $(date +%s) - started )) s"
-fi
-if ! want valgrind-unit && ! want valgrind-velk; then exit 0; fi
-
-vstart=$(date +%s)
-cmake --preset native -B "$native_dir" >/dev/null
-cmake --build "$native_dir" -j "$jobs"
 valgrind_args=(--tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect
                --show-leak-kinds=definite,indirect --track-origins=yes --suppressions="$root/tools/ci/valgrind.supp"
                --quiet)
 logdir=$native_dir/valgrind
-rm -rf "$logdir"
-mkdir -p "$logdir"
+
+# The asan preset's build and its whole CTest suite.
+asan_suite() {
+  echo "sanitizers: asan build"
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan -j "$jobs"
+  # LeakSanitizer runs too (ASan's default on Linux); halt on every UBSan report.
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+  ctest --preset asan -j "$jobs"
+  echo "sanitizers: asan + ubsan suite $(( $(date +%s) - started )) s"
+}
 
 # valgrind_unit NAME PROGRAM: a GoogleTest program under memcheck; stops the
 # stage with its output and memcheck's reports when either finds a fault.
@@ -56,43 +50,54 @@ valgrind_unit() {
   tail -3 "$logdir/$1.out"
 }
 
-if want valgrind-unit; then
-valgrind_unit tollex_tests "$native_dir/tests/tollex_tests"
-valgrind_unit velk_tests "$native_dir/velk/velk_tests"
-unit_passed=$(cat "$logdir"/*_tests.out | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | awk '{n += $1} END {print n + 0}')
-echo "sanitizers: valgrind unit tests: $unit_passed passed, 0 failed"
-echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"
-fi
-if ! want valgrind-velk; then exit 0; fi
+valgrind_unit_tests() {
+  valgrind_unit tollex_tests "$native_dir/tests/tollex_tests"
+  valgrind_unit velk_tests "$native_dir/velk/velk_tests"
+  local unit_passed
+  unit_passed=$(cat "$logdir"/*_tests.out | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | awk '{n += $1} END {print n + 0}')
+  echo "sanitizers: valgrind unit tests: $unit_passed passed, 0 failed"
+  echo "sanitizers: valgrind unit tests $(( $(date +%s) - vstart )) s"
+}
 
-# The scenarios run velk through a wrapper that puts it under memcheck; an
-# error makes velk exit with 99, which no scenario expects.
-wrapper=$logdir/velk-memcheck
-cat >"$wrapper" <<WRAP
+# Every velk scenario through a wrapper that puts velk under memcheck; an
+# error makes velk exit with 99, which no scenario expects. False when a
+# scenario failed or memcheck reported anything.
+valgrind_scenarios() {
+  local wrapper=$logdir/velk-memcheck passed=0 failed=0 dir name reports f
+  cat >"$wrapper" <<WRAP
 #!/usr/bin/env bash
 exec valgrind ${valgrind_args[*]} --log-file=$logdir/velk.%p.log $native_dir/velk/velk "\$@"
 WRAP
-chmod +x "$wrapper"
-passed=0
-failed=0
-for dir in velk/tests/scenarios/*/; do
-  name=$(basename "$dir")
-  if python3 velk/tests/run_scenario.py --velk "$wrapper" --work "$logdir/scenarios/$name" "$dir" \
-       >"$logdir/scenario.$name.out" 2>&1; then
-    passed=$((passed + 1))
-  else
+  chmod +x "$wrapper"
+  for dir in velk/tests/scenarios/*/; do
+    name=$(basename "$dir")
+    if python3 velk/tests/run_scenario.py --velk "$wrapper" --work "$logdir/scenarios/$name" "$dir" \
+         >"$logdir/scenario.$name.out" 2>&1; then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1))
+      echo "sanitizers: valgrind: scenario $name failed"
+      tail -10 "$logdir/scenario.$name.out"
+    fi
+  done
+  # With --quiet memcheck writes only what it reports: any non-empty log is one.
+  reports=$(find "$logdir" -maxdepth 1 -name 'velk.*.log' -size +0 | sort)
+  if [ -n "$reports" ]; then
+    for f in $reports; do cat "$f"; done
+    echo "sanitizers: valgrind reported errors in $(echo "$reports" | wc -l) velk runs"
     failed=$((failed + 1))
-    echo "sanitizers: valgrind: scenario $name failed"
-    tail -10 "$logdir/scenario.$name.out"
   fi
-done
-# With --quiet memcheck writes only what it reports: any non-empty log is one.
-reports=$(find "$logdir" -maxdepth 1 -name 'velk.*.log' -size +0 | sort)
-if [ -n "$reports" ]; then
-  for f in $reports; do cat "$f"; done
-  echo "sanitizers: valgrind reported errors in $(echo "$reports" | wc -l) velk runs"
-  failed=$((failed + 1))
-fi
-echo "sanitizers: valgrind scenarios: $passed passed, $failed failed"
-echo "sanitizers: valgrind $(( $(date +%s) - vstart )) s, total $(( $(date +%s) - started )) s"
-[ "$failed" -eq 0 ]
+  echo "sanitizers: valgrind scenarios: $passed passed, $failed failed"
+  echo "sanitizers: valgrind $(( $(date +%s) - vstart )) s, total $(( $(date +%s) - started )) s"
+  [ "$failed" -eq 0 ]
+}
+
+if want asan; then asan_suite; fi
+if ! want valgrind-unit && ! want valgrind-velk; then exit 0; fi
+vstart=$(date +%s)
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+rm -rf "$logdir"
+mkdir -p "$logdir"
+if want valgrind-unit; then valgrind_unit_tests; fi
+if want valgrind-velk; then valgrind_scenarios; fi

@@ -8,8 +8,8 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
 started=$(date +%s)
-cmake --preset native -B "$native_dir" >/dev/null
-cmake --build "$native_dir" -j "$jobs" --target velk Tollex velk_runtime
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs" --target velk Tollex velk_runtime
 python3 tools/ci/soak.py --velk "$native_dir/velk/velk" --work "$native_dir/soak" \
   --seed "${SOAK_SEED:-20261208}" --entries "${SOAK_ENTRIES:-2000}" --ops "${SOAK_OPS:-10000}"
 echo "soak: total $(( $(date +%s) - started )) s"

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Stage: the product, the 32-bit Tollex.dll (mingw-i686, Release), with the
-# 32-bit velk.exe: the DLL check, then velk's scenarios through
+# Stage: the product, the 32-bit Tollex.dll (mingw-i686 preset: Release, no
+# tests, configured as the release preset is), with the 32-bit velk.exe: the
+# DLL check, then velk's scenarios through
 # 32-bit Wine in one process (each 32-bit process spends about two minutes
 # starting under qemu; the scenarios themselves then take seconds), each
 # checked and compared byte for byte with its native run.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
-step "mingw-i686 configure" cmake --preset mingw-i686 -B "$i686_dir" -DTOLLEX_TESTS=OFF >/dev/null
-step "mingw-i686 build (Tollex.dll, velk.exe)" cmake --build "$i686_dir" -j "$jobs" --target Tollex velk velk_runtime
+step "mingw-i686 configure" cmake --preset mingw-i686 >/dev/null
+step "mingw-i686 build (Tollex.dll, velk.exe)" cmake --build --preset mingw-i686 -j "$jobs" --target Tollex velk velk_runtime
 status=0
 step "DLL check" python3 "$root/tools/ci/check_dll.py" "$i686_dir/src/Tollex.dll" || status=1
 # The check must be able to fail: the 64-bit build (wine64 stage) is no

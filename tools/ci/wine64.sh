@@ -6,10 +6,10 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
 keep_wineserver
-step "mingw-x64 configure" cmake --preset mingw-x64 -B "$x64_dir" >/dev/null
-step "mingw-x64 build" cmake --build "$x64_dir" -j "$jobs"
+step "mingw-x64 configure" cmake --preset mingw-x64 >/dev/null
+step "mingw-x64 build" cmake --build --preset mingw-x64 -j "$jobs"
 status=0
-step "unit tests and scenarios under wine64" ctest --test-dir "$x64_dir" -j "$jobs" --output-on-failure || status=1
+step "unit tests and scenarios under wine64" ctest --preset mingw-x64 -j "$jobs" || status=1
 if [ ! -x "$native_dir/velk/velk" ]; then
   echo "differential: no native velk in $native_dir (run tools/ci/native.sh first)"
   exit 1

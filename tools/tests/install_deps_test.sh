@@ -125,62 +125,79 @@ every_package_installed() {
 }
 
 # Nothing missing: apt is not touched at all.
-run_case nothing_missing all
-check "exits 0" [ "$status" -eq 0 ]
-check "calls no apt-get" lacks apt-get log
-check "prints nothing" [ ! -s "$FAKE/out" ]
+nothing_missing() {
+  run_case nothing_missing all
+  check "exits 0" [ "$status" -eq 0 ]
+  check "calls no apt-get" lacks apt-get log
+  check "prints nothing" [ ! -s "$FAKE/out" ]
+}
 
 # The main job's packages only: no Wine, no i386 architecture.
-run_case no_wine "cmake g++" --no-wine
-check "exits 0" [ "$status" -eq 0 ]
-check "installs the cross compilers" has g++-mingw-w64-i686 installed
-check "leaves Wine out" lacks wine installed
-check "leaves qemu out" lacks qemu-user-static installed
-check "adds no architecture" lacks --add-architecture log
-check "installs from every source" has "installing from every configured source"
+no_wine() {
+  run_case no_wine "cmake g++" --no-wine
+  check "exits 0" [ "$status" -eq 0 ]
+  check "installs the cross compilers" has g++-mingw-w64-i686 installed
+  check "leaves Wine out" lacks wine installed
+  check "leaves qemu out" lacks qemu-user-static installed
+  check "adds no architecture" lacks --add-architecture log
+  check "installs from every source" has "installing from every configured source"
+}
 
 # One failed update, then a good one: two updates, one pause between.
-FAKE_UPDATE_FAILS=1 run_case update_recovers ""
-check "exits 0" [ "$status" -eq 0 ]
-check "updates twice" times 2 "apt-get update"
-check "pauses once" times 1 "sleep"
-check "shows apt's complaint" has "Mirror sync in progress?"
-check "adds the i386 architecture" has "--add-architecture i386" log
-check "installs everything" every_package_installed
-check "installs from every source" lacks " -t " log
+update_recovers() {
+  FAKE_UPDATE_FAILS=1 run_case update_recovers ""
+  check "exits 0" [ "$status" -eq 0 ]
+  check "updates twice" times 2 "apt-get update"
+  check "pauses once" times 1 "sleep"
+  check "shows apt's complaint" has "Mirror sync in progress?"
+  check "adds the i386 architecture" has "--add-architecture i386" log
+  check "installs everything" every_package_installed
+  check "installs from every source" lacks " -t " log
+}
 
 # A stale index that stays stale, and a set that resolves only from the base
 # release (the fresh machine of a mirror sync in progress).
-FAKE_UPDATE_FAILS=99 FAKE_BROKEN=default run_case stale_index "cmake"
-check "exits 0" [ "$status" -eq 0 ]
-check "tries the update three times" times 3 "apt-get update"
-check "pauses between the tries only" times 2 "sleep"
-check "goes on with what came down" has "going on with the package indexes that came down"
-check "says it installs from the base release" has "installing from the base release, $codename"
-check "installs with -t $codename" has "apt-get install -y -qq --no-install-recommends -t $codename" log
-check "installs everything" every_package_installed
-check "reports what it installed" has "install-deps: installed"
+stale_index() {
+  FAKE_UPDATE_FAILS=99 FAKE_BROKEN=default run_case stale_index "cmake"
+  check "exits 0" [ "$status" -eq 0 ]
+  check "tries the update three times" times 3 "apt-get update"
+  check "pauses between the tries only" times 2 "sleep"
+  check "goes on with what came down" has "going on with the package indexes that came down"
+  check "says it installs from the base release" has "installing from the base release, $codename"
+  check "installs with -t $codename" has "apt-get install -y -qq --no-install-recommends -t $codename" log
+  check "installs everything" every_package_installed
+  check "reports what it installed" has "install-deps: installed"
+}
 
 # A package that cannot be had at all: named, and nothing is installed.
-FAKE_NO_CANDIDATE="wine32" run_case no_candidate ""
-check "fails" [ "$status" -ne 0 ]
-check "names the package" has "no installable version of: wine32"
-check "names no other" lacks "no installable version of: wine32 "
-check "installs nothing" times 0 "apt-get install -y"
+no_candidate() {
+  FAKE_NO_CANDIDATE="wine32" run_case no_candidate ""
+  check "fails" [ "$status" -ne 0 ]
+  check "names the package" has "no installable version of: wine32"
+  check "names no other" lacks "no installable version of: wine32 "
+  check "installs nothing" times 0 "apt-get install -y"
+}
 
 # Every package is there but the set cannot be resolved even from the base
 # release: apt's reasons are shown.
-FAKE_BROKEN=always run_case never_resolves "$(all_but wine32)"
-check "fails" [ "$status" -ne 0 ]
-check "says apt cannot resolve them" has "apt cannot resolve the packages together: wine32"
-check "asks for nothing else" grep -qx "install-deps: missing: wine32" "$FAKE/out"
-check "shows apt's reason" has "held broken packages"
-check "installs nothing" times 0 "apt-get install -y"
+never_resolves() {
+  FAKE_BROKEN=always run_case never_resolves "$(all_but wine32)"
+  check "fails" [ "$status" -ne 0 ]
+  check "says apt cannot resolve them" has "apt cannot resolve the packages together: wine32"
+  check "asks for nothing else" grep -qx "install-deps: missing: wine32" "$FAKE/out"
+  check "shows apt's reason" has "held broken packages"
+  check "installs nothing" times 0 "apt-get install -y"
+}
 
 # apt-get install that ends well without installing a package.
-FAKE_NOT_UNPACKED=qemu-user-static run_case not_unpacked "$(all_but qemu-user-static)"
-check "fails" [ "$status" -ne 0 ]
-check "names the package" has "still not installed: qemu-user-static"
+not_unpacked() {
+  FAKE_NOT_UNPACKED=qemu-user-static run_case not_unpacked "$(all_but qemu-user-static)"
+  check "fails" [ "$status" -ne 0 ]
+  check "names the package" has "still not installed: qemu-user-static"
+}
 
+for case_function in nothing_missing no_wine update_recovers stale_index no_candidate never_resolves not_unpacked; do
+  "$case_function"
+done
 echo "install-deps tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

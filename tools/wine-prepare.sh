@@ -4,7 +4,7 @@
 # TOLLEX_WINEPREFIX64 names another), and, for 32-bit code, binfmt_misc with
 # qemu-i386 (this kernel cannot run 32-bit x86 code itself; needs root).
 # Safe to run again: a prefix that was made completely is kept.
-#   tools/setup-wine.sh [64] [32]      (default: both)
+#   tools/wine-prepare.sh [64] [32]      (default: both)
 #
 # There is one prefix. It is a 64-bit one, and 32-bit programs run in it the
 # way they run on 64-bit Windows, on the 32-bit system DLLs of its syswow64
@@ -26,7 +26,7 @@ set -euo pipefail
 source "$(dirname "$0")/ci/common.sh"
 want=" ${*:-64 32} "
 for w in $want; do
-  case "$w" in 64|32) ;; *) echo "usage: tools/setup-wine.sh [64] [32]" >&2; exit 2 ;; esac
+  case "$w" in 64|32) ;; *) echo "usage: tools/wine-prepare.sh [64] [32]" >&2; exit 2 ;; esac
 done
 wants_32() { [[ "$want" == *" 32 "* ]]; }
 wine32_dlls=/usr/lib/i386-linux-gnu/wine/i386-windows
@@ -36,10 +36,10 @@ binfmt_on() {
 }
 
 setup_binfmt() {
-  echo "setup-wine: binfmt_misc: $(binfmt_state)"
+  echo "wine-prepare: binfmt_misc: $(binfmt_state)"
   binfmt_on && return 0
   if [ "$(id -u)" != 0 ]; then
-    echo "setup-wine: setting up binfmt_misc for 32-bit code needs root" >&2
+    echo "wine-prepare: setting up binfmt_misc for 32-bit code needs root" >&2
     return 1
   fi
   if [ ! -e "$binfmt_dir/register" ]; then
@@ -53,10 +53,10 @@ setup_binfmt() {
   fi
   echo 1 > "$binfmt_entry"
   if ! binfmt_on; then
-    echo "setup-wine: binfmt_misc could not be set up for 32-bit code: $(binfmt_state)" >&2
+    echo "wine-prepare: binfmt_misc could not be set up for 32-bit code: $(binfmt_state)" >&2
     return 1
   fi
-  echo "setup-wine: binfmt_misc now: $(binfmt_state)"
+  echo "wine-prepare: binfmt_misc now: $(binfmt_state)"
 }
 
 prefix_ready() {
@@ -72,50 +72,50 @@ make_once() {
   local start=$SECONDS
   rm -rf "$wine_prefix"
   mkdir -p "$(dirname "$wine_prefix")"
-  echo "setup-wine: making the prefix $wine_prefix; 32-bit code meanwhile: $(binfmt_state)"
+  echo "wine-prepare: making the prefix $wine_prefix; 32-bit code meanwhile: $(binfmt_state)"
   WINEARCH=win64 WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -w || true
   if [ ! -f "$wine_prefix/system.reg" ]; then
-    echo "setup-wine: could not create the prefix $wine_prefix ($((SECONDS - start)) s)" >&2
+    echo "wine-prepare: could not create the prefix $wine_prefix ($((SECONDS - start)) s)" >&2
     return 1
   fi
-  echo "setup-wine: prefix made in $((SECONDS - start)) s: $(syswow64_files) files in syswow64"
+  echo "wine-prepare: prefix made in $((SECONDS - start)) s: $(syswow64_files) files in syswow64"
 }
 
 make_prefix() {
   if prefix_ready; then
-    echo "setup-wine: prefix $wine_prefix kept ($(syswow64_files) files in syswow64)"
+    echo "wine-prepare: prefix $wine_prefix kept ($(syswow64_files) files in syswow64)"
     return 0
   fi
   if [ -e "$wine_prefix" ]; then
-    echo "setup-wine: $wine_prefix is incomplete$(wants_32 && ! prefix_has_32bit && echo " (no 32-bit system DLLs)"): made again"
+    echo "wine-prepare: $wine_prefix is incomplete$(wants_32 && ! prefix_has_32bit && echo " (no 32-bit system DLLs)"): made again"
   fi
   make_once
   if wants_32 && ! prefix_has_32bit; then
     if [ ! -f "$wine32_dlls/kernel32.dll" ]; then
-      echo "setup-wine: the prefix has no 32-bit system DLLs: wine32's ($wine32_dlls) are not installed" \
+      echo "wine-prepare: the prefix has no 32-bit system DLLs: wine32's ($wine32_dlls) are not installed" \
            "(tools/install-deps.sh installs them)" >&2
       return 1
     fi
     if binfmt_on; then
-      echo "setup-wine: the prefix has no 32-bit system DLLs although wine32 is installed and 32-bit code" \
+      echo "wine-prepare: the prefix has no 32-bit system DLLs although wine32 is installed and 32-bit code" \
            "could run" >&2
       return 1
     fi
-    echo "setup-wine: the prefix has no 32-bit system DLLs although wine32 is installed: made again with" \
+    echo "wine-prepare: the prefix has no 32-bit system DLLs although wine32 is installed: made again with" \
          "32-bit code on"
     setup_binfmt
     make_once
     if ! prefix_has_32bit; then
-      echo "setup-wine: the prefix still has no 32-bit system DLLs" >&2
+      echo "wine-prepare: the prefix still has no 32-bit system DLLs" >&2
       return 1
     fi
   fi
   if prefix_has_32bit; then
-    echo "setup-wine: the prefix has its 32-bit system DLLs (kernel32.dll among them)"
+    echo "wine-prepare: the prefix has its 32-bit system DLLs (kernel32.dll among them)"
   else
-    echo "setup-wine: the prefix has no 32-bit system DLLs: 32-bit programs cannot run in it"
+    echo "wine-prepare: the prefix has no 32-bit system DLLs: 32-bit programs cannot run in it"
   fi
   touch "$wine_prefix/.tollex-ready"
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Rebuilds the portable layer's collation weights, system message texts and
 # best-fit code page tables, and the comparison test data, by measuring Wine
-# (64-bit, the project's prefix). Needs mingw-w64 and wine; see tools/setup-wine.sh.
+# (64-bit, the project's prefix). Needs mingw-w64 and wine; see tools/wine-prepare.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mktemp -d)

@@ -10,24 +10,33 @@
 # when set, instead), so the same commit gives the same archive.
 #   tools/release.sh [BUILD_DIR [DIST_DIR]]
 #     (default: $TOLLEX_BUILD_ROOT/release and dist/)
+#   tools/release.sh --describes VERSION   only the CHANGES.md check
 set -euo pipefail
 source "$(dirname "$0")/ci/common.sh"
 cd "$root"
+
+# describes VERSION: CHANGES.md has a section for VERSION (its heading, maybe
+# followed by a blank and more, up to the next heading) with an item in it.
+describes() {
+  awk -v heading="## $1" '
+    $0 == heading || index($0, heading " ") == 1 { inside = 1; next }
+    /^## / { inside = 0 }
+    inside && /^- ./ { found = 1 }
+    END { exit !found }' CHANGES.md && return 0
+  echo "release: CHANGES.md describes no version $1 (a \"## $1\" section with items)" >&2
+  return 1
+}
+if [ "${1:-}" = --describes ]; then
+  describes "$2"
+  exit
+fi
+
 dir=${1:-$build_root/release}
 dist=${2:-$root/dist}
-
 cmake --preset release -B "$dir" >/dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 [ -n "$version" ] || { echo "release: no project version in $dir/CMakeCache.txt" >&2; exit 1; }
-# The section of the version: from its heading to the next one, with an item.
-if ! awk -v heading="## $version" '
-       $0 == heading || index($0, heading " ") == 1 { inside = 1; next }
-       /^## / { inside = 0 }
-       inside && /^- ./ { found = 1 }
-       END { exit !found }' CHANGES.md; then
-  echo "release: CHANGES.md describes no version $version (a \"## $version\" section with items)" >&2
-  exit 1
-fi
+describes "$version"
 stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
 [ -n "$stamp" ] || { echo "release: no commit to date the archive by (set SOURCE_DATE_EPOCH)" >&2; exit 1; }
 

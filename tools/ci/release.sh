@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Stage: the release. tools/release.sh builds dist/Tollex-VERSION.zip with
 # the preset "release" in $TOLLEX_BUILD_ROOT/release; it refuses a version
-# that CHANGES.md does not describe, and checks the DLL (the size ceiling, no
-# debug sections, its debug link, PE32 i386, the four exports, system imports
-# only). Then:
+# that CHANGES.md does not describe (shown to happen for a version it lacks),
+# and checks the DLL (the size ceiling, no debug sections, its debug link,
+# PE32 i386, the four exports, system imports only). Then:
 #   - the DLL's version resource is read back under 64-bit Wine through the
 #     system's own calls and compared with the version;
 #   - the DLL is the one the wine32 stage's 32-bit batch ran, when that build
@@ -19,6 +19,15 @@ step "release build and archive" "$root/tools/release.sh" "$release_dir" "$root/
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release_dir/CMakeCache.txt")
 dll=$release_dir/src/Tollex.dll
 status=0
+
+# The refusal must be able to happen: the shorter version ${version%.*}, whose
+# heading would be a prefix of this one's, is not described.
+if "$root/tools/release.sh" --describes "${version%.*}" 2>/dev/null; then
+  echo "release: FAILED: the CHANGES.md check takes ${version%.*} for described"
+  status=1
+else
+  echo "release: the CHANGES.md check refuses ${version%.*}, which it does not describe, as it must"
+fi
 
 checker=$ci_work/release/version_check.exe
 mkdir -p "$(dirname "$checker")"

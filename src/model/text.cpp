@@ -160,7 +160,8 @@ namespace {
 
 // Formats into buffer (size at least 1) and always terminates it. Returns the
 // length of the text when it fits in size - 1 characters, and -1 when it was
-// cut to that (or could not be formatted, which leaves the buffer empty).
+// cut to that (or, where the C library tells, could not be formatted at all,
+// which leaves the buffer empty).
 //
 // On Windows this is the system's own formatter, msvcrt's _vsnprintf: the C++
 // headers switch the standard names to mingw's own printf, which would add a

@@ -28,6 +28,12 @@ set(release_options -Os -g -ffunction-sections -fdata-sections -fno-asynchronous
     -ffile-prefix-map=${PROJECT_SOURCE_DIR}=/tollex -ffile-prefix-map=${PROJECT_BINARY_DIR}=/tollex/build)
 target_compile_options(tollex_core PRIVATE ${release_options})
 target_compile_options(Tollex PRIVATE ${release_options})
+# No run-time type information either: the plug-in never asks for a type.
+# Its classes with virtual functions then have none for a derived class to
+# refer to, so code that derives from them (the tests, should this build
+# make them) goes without it too. Only here: in a sanitizer build GoogleTest,
+# built with it, checks the dynamic type of objects that such tests make.
+target_compile_options(tollex_core PUBLIC -fno-rtti)
 target_link_options(Tollex PRIVATE -Wl,--gc-sections -Wl,-Map,$<TARGET_FILE:Tollex>.map)
 
 # The debug information moves out of the module into Tollex.dll.debug beside

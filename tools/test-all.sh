@@ -15,7 +15,8 @@
 #   wine32       the product, 32-bit Tollex.dll and velk.exe (mingw-i686):
 #                the DLL check, the velk scenarios in one 32-bit Wine process
 #   reg-interop  a velk export through Wine's reg.exe and back
-#   release      dist/Tollex-VERSION.zip
+#   release      dist/Tollex-VERSION.zip, checked: size, version resource,
+#                a second build of the commit identical
 # A failing stage does not stop the later ones (except deps); the summary at
 # the end gives each stage's seconds, result and counts, and the status is
 # non-zero when any stage failed. Needs root (apt, binfmt_misc). Each

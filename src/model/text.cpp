@@ -156,15 +156,28 @@ void* CopyBytes(void* destination, const void* source, size_t n) {
 
 // ------------------------------------------------------------------ formatting
 
-int32_t FormatBoundedV(char* buffer, int32_t size, const char* format, va_list arguments) {
-  if (format == nullptr) format = "";
-  if (size <= 0 || buffer == nullptr) {
-    // Nothing is stored; the result still tells whether anything would have
-    // been cut.
-    char probe[1];
-    int n = std::vsnprintf(probe, 0, format, arguments);
-    return n == 0 ? 0 : -1;
-  }
+namespace {
+
+// Formats into buffer (size at least 1) and always terminates it. Returns the
+// length of the text when it fits in size - 1 characters, and -1 when it was
+// cut to that (or, where the C library tells, could not be formatted at all,
+// which leaves the buffer empty).
+//
+// On Windows this is the system's own formatter, msvcrt's _vsnprintf: the C++
+// headers switch the standard names to mingw's own printf, which would add a
+// whole printf with floating-point conversion to the module. For the integer,
+// character and text conversions the two agree byte for byte; _vsnprintf
+// differs from C99 only at the end of the buffer: a text longer than its
+// count gives -1, not its length, and a text of exactly its count gets no
+// terminator. Given one byte less than the buffer, it leaves the last byte
+// for the terminator written here, so both systems cut and return alike.
+int SystemFormat(char* buffer, int32_t size, const char* format, va_list arguments) {
+  buffer[size - 1] = 0;
+#ifdef _WIN32
+  int n = _vsnprintf(buffer, static_cast<size_t>(size - 1), format, arguments);
+  if (n >= 0) buffer[n] = 0;
+  return n;
+#else
   int n = std::vsnprintf(buffer, static_cast<size_t>(size), format, arguments);
   buffer[size - 1] = 0;
   if (n < 0) {
@@ -172,6 +185,20 @@ int32_t FormatBoundedV(char* buffer, int32_t size, const char* format, va_list a
     return -1;
   }
   return n <= size - 1 ? n : -1;
+#endif
+}
+
+}  // namespace
+
+int32_t FormatBoundedV(char* buffer, int32_t size, const char* format, va_list arguments) {
+  if (format == nullptr) format = "";
+  if (size <= 0 || buffer == nullptr) {
+    // Nothing is stored; the result still tells whether anything would have
+    // been cut.
+    char probe[1];
+    return SystemFormat(probe, 1, format, arguments);
+  }
+  return SystemFormat(buffer, size, format, arguments);
 }
 
 int32_t FormatBounded(char* buffer, int32_t size, const char* format, ...) {

@@ -3,7 +3,6 @@
 // it needs and sets it back to the value it found before returning.
 #include "storage/assoc_store.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "host/interface/startup_state.h"
@@ -17,13 +16,9 @@ constexpr int32_t RecordPathSize = 261;
 // The path of key TypeN. A path that would not fit is refused rather than
 // cut, since the cut path would name another key.
 bool ComposeRecordPath(char* path, int32_t n) {
-  int needed = std::snprintf(nullptr, 0, "%s\\Type%d", AssocKeyPath, n);
-  if (needed < 0 || needed >= RecordPathSize) {
-    path[0] = 0;
-    return false;
-  }
-  FormatBounded(path, RecordPathSize, "%s\\Type%d", AssocKeyPath, n);
-  return true;
+  if (FormatBounded(path, RecordPathSize, "%s\\Type%d", AssocKeyPath, n) >= 0) return true;
+  path[0] = 0;
+  return false;
 }
 
 // Reads one value of the current record key whole, however long, and trims

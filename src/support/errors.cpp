@@ -37,6 +37,18 @@ constexpr uint32_t ModuleErrorCount = sizeof ModuleErrorTexts / sizeof ModuleErr
 // The last text the system gave; allocated by the system, owned here.
 char* systemTextCache = nullptr;
 
+// Writes to the standard error stream. On Windows through the system's own
+// formatter (msvcrt's vfprintf), like FormatBounded: the C++ headers would
+// route the standard name to mingw's own printf and its floating-point
+// conversion.
+void WriteError(const char* format, va_list arguments) {
+#ifdef _WIN32
+  __ms_vfprintf(stderr, format, arguments);
+#else
+  std::vfprintf(stderr, format, arguments);
+#endif
+}
+
 }  // namespace
 
 const char* SystemErrorText(uint32_t code) {
@@ -76,10 +88,13 @@ void FatalStop(const char* format, ...) {
     std::fputs("\nABORT: ", stderr);
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
+    WriteError(format, arguments);
     va_end(arguments);
     SetLastError(lastError);
-    if (GetLastError() != 0) std::fprintf(stderr, "\nStdError: %s", ErrorText(0xFFFFFFFFu));
+    if (GetLastError() != 0) {
+      std::fputs("\nStdError: ", stderr);
+      std::fputs(ErrorText(0xFFFFFFFFu), stderr);
+    }
   }
   std::exit(1);
 }

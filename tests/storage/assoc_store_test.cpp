@@ -341,4 +341,21 @@ TEST_F(AssocStore, EveryFailureOfASave) {
 }
 #endif
 
+// A record whose key path would not fit is refused, not written under the
+// cut path, which names another record's key: below a table path of 254
+// characters "\\Type9" fits and "\\Type10" would be cut to "\\Type1".
+TEST_F(AssocStore, RecordPathThatDoesNotFitIsRefusedNotCut) {
+  std::string table = assocPath + "\\";
+  table += std::string(254 - table.size(), 'p');
+  std::snprintf(AssocKeyPath, sizeof AssocKeyPath, "%s", table.c_str());
+  AssocList list;
+  for (int i = 0; i <= 10; ++i) {
+    AssocRecord record = Record(("*." + std::to_string(i)).c_str(), "d");
+    list.Append(&record);
+  }
+  EXPECT_FALSE(Save(list));
+  EXPECT_EQ(regtest::Subkeys(table).size(), 10u);
+  EXPECT_EQ(regtest::Bytes(regtest::GetRaw(table + "\\Type1", "Mask").data), std::string("*.1\0", 4));
+}
+
 }  // namespace

@@ -33,8 +33,7 @@ if(TOLLEX_TESTS)
   target_link_libraries(velk_tui_tests PRIVATE velk_tui gmock gtest_main)
   target_compile_definitions(velk_tui_tests PRIVATE
     VELK_HELP_FILE="${VELK_TUI_ROOT}/data/Tollex.hlp")
-  include(GoogleTest)
-  gtest_discover_tests(velk_tui_tests DISCOVERY_MODE PRE_TEST)
+  tollex_add_gtest(velk_tui_tests)
 
   # The tmux tests run velk in tmux, one behaviour per script in
   # tests/tui/tmux/; without tmux they are skipped (77). They are registered

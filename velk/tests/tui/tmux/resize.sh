@@ -17,6 +17,7 @@ whole_box "Edit association"
 keys Tab Tab End
 type_text "$(printf '0123456789%.0s' 1 2 3 4 5)0"
 keys Tab
+synced
 resize 60 26
 check_repaint "resized with a long field"
 wait_match "║Zip files0123456789[0-9]*»"
@@ -66,6 +67,7 @@ one_list "list resized"
 # Opened on a terminal under 80 columns, the dialog is laid out narrow by
 # the plug-in, with its labels as long as ever: they end inside the frame.
 resize 50 30
+synced
 keys F4
 wait_for "Edit association"
 check_repaint "dialog laid out narrow"

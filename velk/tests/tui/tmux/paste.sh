@@ -23,11 +23,6 @@ paste_text $' (two\nlines)\n+x'
 wait_for "Zip files (two lines) +x"
 check_repaint "a paste in the dialog"
 shows "Edit association" || fail "the paste's line break confirmed the dialog"
-keys Enter
-wait_gone "Edit association"
-esc
-wait_for "Apply the changes?"
-keys Enter
-quit_velk
+confirm_and_apply
 grep -qF '"Description"="Zip files (two lines) +x"' "$work/registry.reg" || fail "the pasted text was not stored"
 passed

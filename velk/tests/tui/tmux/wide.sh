@@ -55,12 +55,7 @@ type_text "日"
 wait_for "日 is not in code page 437: not typed  F1 Help"
 type_text "a"
 wait_gone "日 is not in code page 437"
-keys Enter
-wait_gone "Edit association"
-esc
-wait_for "Apply the changes?"
-keys Enter
-quit_velk
+confirm_and_apply
 grep -qF '"Description"="axxxxxxxxx' "$work/registry.reg" || fail "the typed character was not stored at the text's start"
 if grep -q '€' "$work/registry.reg"; then fail "the refused character was stored"; fi
 passed

@@ -222,6 +222,7 @@ Input Terminal::ReadEscape() {
       // A decoded key right after ESC: Esc, then that key on the next read.
       if (r == KEY_CODE_YES) ungetch(static_cast<int>(ch));
       result = seq.empty() ? KeyInput(VkEscape) : DecodeEscapeSequence(seq);
+      if (result.kind == Input::None) Log("unknown: ESC " + seq);
       break;
     }
     if (seq.empty() && ch == 27) {
@@ -243,6 +244,7 @@ Input Terminal::ReadEscape() {
     }
     if (EscapeSequenceComplete(seq) || seq.size() > 32) {
       result = DecodeEscapeSequence(seq);
+      if (result.kind == Input::None) Log("unknown: ESC " + seq);
       break;
     }
   }
@@ -273,10 +275,7 @@ Input Terminal::ReadPaste() {
   Input in;
   in.kind = Input::Paste;
   in.text = PastedText(raw);
-  if (keyLog_) {
-    std::fprintf(keyLog_, "paste of %zu characters\n", in.text.size());
-    std::fflush(keyLog_);
-  }
+  Log("paste of " + std::to_string(in.text.size()) + " characters");
   return in;
 }
 
@@ -287,11 +286,14 @@ Input Terminal::Finish(Input in) {
     in.key = WithCtrl(in.key);
   }
   in.key = ApplyStandIns(in.key);
-  if (keyLog_) {
-    std::fprintf(keyLog_, "%s\n", KeyName(in.key).c_str());
-    std::fflush(keyLog_);
-  }
+  Log(KeyName(in.key));
   return in;
+}
+
+void Terminal::Log(const std::string& line) {
+  if (!keyLog_) return;
+  std::fprintf(keyLog_, "%s\n", line.c_str());
+  std::fflush(keyLog_);
 }
 
 // Ctrl+Z: the terminal is given back as it was (extended key reports off)
@@ -345,6 +347,15 @@ Input Terminal::TakeStopSignals() {
   return in;
 }
 
+// What get_wch read: a key the terminal library decoded, an escape
+// sequence (or a paste) read on from its ESC, or a character.
+Input Terminal::Decode(int r, wint_t ch) {
+  if (r != KEY_CODE_YES) return ch == 27 ? ReadEscape() : InputFromCharacter(static_cast<char32_t>(ch));
+  Input in = FromCursesKey(static_cast<int>(ch));
+  if (in.kind == Input::None) Log(std::string("unknown: ") + keyname(static_cast<int>(ch)));
+  return in;
+}
+
 Input Terminal::Read() {
   for (;;) {
     StopIfTerminated();
@@ -363,9 +374,7 @@ Input Terminal::Read() {
       in.kind = Input::Resize;
       return in;
     }
-    if (r == KEY_CODE_YES) in = FromCursesKey(static_cast<int>(ch));
-    else if (ch == 27) in = ReadEscape();
-    else in = InputFromCharacter(static_cast<char32_t>(ch));
+    in = Decode(r, ch);
     if (in.kind == Input::Paste) return in;
     if (in.kind != Input::Key) continue;
     if (in.key.Is(VkF(12))) {

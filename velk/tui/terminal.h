@@ -56,9 +56,12 @@ class Terminal {
  private:
   void LearnExtendedKeys();
   Input FromCursesKey(int code) const;
+  Input Decode(int r, wint_t ch);
   Input ReadEscape();
   Input ReadPaste();
   Input Finish(Input in);
+  // A line in the key log, when there is one.
+  void Log(const std::string& line);
   // Carries out a stop (Ctrl+Z) or the return from one, when a signal asked
   // for it; None when none did.
   Input TakeStopSignals();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The list screen's keys that terminals send in many ways, and velk's
-# alternatives for them; the key log names every key, punctuation and
-# characters of other scripts included.
+# alternatives for them; the key log names every key, punctuation,
+# characters of other scripts and sequences velk does not know included.
 . "$(dirname "$0")/../tmux_lib.sh"
 write_table
 VELK_ENV=$keylog_env start_velk
@@ -44,8 +44,9 @@ keys BSpace BSpace BSpace
 wait_for "Description│Masks (3)"
 type_text ".é日"
 keys 'C-\'
+type_text $'\e[99~'
 synced
-for name in . é 日 'Ctrl+\'; do
+for name in . é 日 'Ctrl+\' 'unknown: ESC [99~'; do
   grep -qxF -- "$name" "$keylog" || fail "the key log does not name the key $name"
 done
 keys Escape

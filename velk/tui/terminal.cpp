@@ -254,15 +254,19 @@ Input Terminal::ReadEscape() {
 
 // The text of a bracketed paste, after its start marker, up to its end
 // marker. Key sequences the terminal library decoded inside it are dropped:
-// a paste is never keys.
+// a paste is never keys. A resize meanwhile is reported after it.
 Input Terminal::ReadPaste() {
   std::u32string raw;
+  bool resized = false;
   timeout(kPasteWaitMs);
   for (;;) {
     wint_t ch = 0;
     const int r = get_wch(&ch);
     if (r == ERR) break;
-    if (r == KEY_CODE_YES) continue;
+    if (r == KEY_CODE_YES) {
+      resized = resized || ch == KEY_RESIZE;
+      continue;
+    }
     raw.push_back(static_cast<char32_t>(ch));
     if (raw.size() >= PasteEnd.size() && raw.compare(raw.size() - PasteEnd.size(), PasteEnd.size(), PasteEnd) == 0) {
       raw.resize(raw.size() - PasteEnd.size());
@@ -272,6 +276,7 @@ Input Terminal::ReadPaste() {
     if (raw.size() > kPasteKept + PasteEnd.size()) raw.erase(kPasteKept, 1);
   }
   timeout(kWaitMs);
+  if (resized) ungetch(KEY_RESIZE);
   Input in;
   in.kind = Input::Paste;
   in.text = PastedText(raw);
@@ -352,7 +357,10 @@ Input Terminal::TakeStopSignals() {
 Input Terminal::Decode(int r, wint_t ch) {
   if (r != KEY_CODE_YES) return ch == 27 ? ReadEscape() : InputFromCharacter(static_cast<char32_t>(ch));
   Input in = FromCursesKey(static_cast<int>(ch));
-  if (in.kind == Input::None) Log(std::string("unknown: ") + keyname(static_cast<int>(ch)));
+  if (in.kind == Input::None) {
+    const char* name = keyname(static_cast<int>(ch));
+    Log("unknown: " + (name ? std::string(name) : "key code " + std::to_string(static_cast<int>(ch))));
+  }
   return in;
 }
 

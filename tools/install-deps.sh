@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs every package the build and the tests need (apt, as root). Safe to
 # run again: it only calls apt-get when something is missing.
-#   tools/install-deps.sh [--no-wine]    (--no-wine: not Wine and qemu, as
-#                                         the main job needs none of them)
+#   tools/install-deps.sh [--no-wine | --main]
+#     --no-wine: not Wine and qemu
+#     --main:    only what the main job (tools/run-velk.sh) needs to build
+#                velk and the plug-in natively, without the tests: no test
+#                libraries, cross compilers, Wine, valgrind, clang or
+#                benchmark library
 #
 # The package indexes: a mirror in the middle of a sync can hand out an index
 # whose size or hash does not match its Release file; apt-get update then
@@ -16,6 +20,7 @@
 # cannot be had at all fails the script, named.
 set -euo pipefail
 
+main_pkgs=(cmake ninja-build g++ libncurses-dev)
 native_pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
              libbenchmark-dev libncurses-dev tmux valgrind zip unzip file python3 git
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
@@ -24,11 +29,11 @@ wine_pkgs=(wine wine32 wine64 qemu-user-static)
 update_tries=3
 retry_pause=20
 
-want=("${native_pkgs[@]}" "${cross_pkgs[@]}")
 case "${1:-}" in
-  "") want+=("${wine_pkgs[@]}") ;;
-  --no-wine) ;;
-  *) echo "usage: tools/install-deps.sh [--no-wine]" >&2; exit 2 ;;
+  "") want=("${native_pkgs[@]}" "${cross_pkgs[@]}" "${wine_pkgs[@]}") ;;
+  --no-wine) want=("${native_pkgs[@]}" "${cross_pkgs[@]}") ;;
+  --main) want=("${main_pkgs[@]}") ;;
+  *) echo "usage: tools/install-deps.sh [--no-wine | --main]" >&2; exit 2 ;;
 esac
 
 installed() {

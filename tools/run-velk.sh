@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The main job: builds the native preset if needed and starts velk, the
-# project's stand-in host, interactively with Tollex on a registry of its
-# own. The first start uses velk's built-in sample association table.
+# The main job: installs what it needs to build (as root, only what is
+# missing: CMake, Ninja, g++, ncurses), builds velk, the project's stand-in
+# host, with Tollex (the velk preset: release, no tests, in build/velk) and
+# starts it interactively with Tollex on a registry of its own. The first
+# start uses velk's built-in sample association table. One line says what
+# each step does; a build that fails shows its output.
 #   tools/run-velk.sh [VELK ARGUMENTS...]
 # Without --registry, the registry lives in $XDG_DATA_HOME/velk/registry.reg
 # (~/.local/share/velk/registry.reg); delete that file to start afresh from
@@ -9,12 +12,26 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-tools/install-deps.sh --no-wine
-if [ ! -f build/native/build.ninja ]; then
-  cmake --preset native >/dev/null
+step() { echo "run-velk: $*"; }
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# Runs a command with its output kept, shown only when it fails.
+quietly() {
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "run-velk: FAILED: $*" >&2
+    exit 1
+  fi
+}
+
+step "checking the packages the build needs"
+tools/install-deps.sh --main
+if [ ! -f build/velk/build.ninja ]; then
+  step "configuring the build in build/velk"
+  quietly cmake --preset velk
 fi
-if ! out=$(cmake --build --preset native --target velk 2>&1); then
-  printf '%s\n' "$out" >&2
-  exit 1
-fi
-exec build/native/velk/velk "$@"
+step "building velk and the plug-in (a minute or two the first time)"
+quietly cmake --build --preset velk
+step "starting velk"
+rm -f "$log"
+exec build/velk/velk/velk "$@"

@@ -116,7 +116,8 @@ std::string SignalName(int sig) {
   }
 }
 
-// A termination signal, at a safe point: the registry file gets what the
+// A termination signal, or a quit the user confirmed with Ctrl+C inside the
+// plug-in's screens, at a safe point: the registry file gets what the
 // plug-in stored (it normally has it already), then velk ends.
 [[noreturn]] void EndOnSignal(int sig) {
   std::string state;
@@ -125,6 +126,11 @@ std::string SignalName(int sig) {
     state = velk::CannotWrite(registryFile->Path(), reason) + "; " + RegistryFileState();
   else
     state = RegistryFileState();
+  if (velk::QuitConfirmed()) {
+    EndProcess(velk::TerminationStatus(sig),
+               "quit with Ctrl+C inside the plug-in: what it had not applied is lost; " + state,
+               "stopped: Ctrl+C, quit confirmed");
+  }
   EndProcess(velk::TerminationStatus(sig), "ended by " + SignalName(sig) + "; " + state,
              "stopped: " + SignalName(sig));
 }

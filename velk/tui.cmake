@@ -46,14 +46,14 @@ if(TOLLEX_TESTS)
     set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
   endfunction()
   function(velk_tui_register_tmux_tests)
-    # At the terminal: the list, editing, applying, keys, help, and the
-    # same answers as a script gives.
-    foreach(behaviour IN ITEMS list edit apply keys help same)
+    # At the terminal: the list, editing, applying, keys, pasting, help,
+    # and the same answers as a script gives.
+    foreach(behaviour IN ITEMS list edit apply keys paste help same)
       velk_tui_add_tmux_test(velk.tmux.${behaviour} ${behaviour} 120)
     endforeach()
-    # What velk draws, at three sizes.
+    # What velk draws and the keys it keeps for itself, at three sizes.
     foreach(size IN ITEMS 100x32 80x24 200x50)
-      foreach(behaviour IN ITEMS repaint resize suspend wide)
+      foreach(behaviour IN ITEMS repaint resize suspend wide ctrl_keys)
         velk_tui_add_tmux_test(velk.tmux.${behaviour}.${size} ${behaviour} 240 ${size})
       endforeach()
     endforeach()

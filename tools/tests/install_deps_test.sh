@@ -143,6 +143,16 @@ no_wine() {
   check "installs from every source" has "installing from every configured source"
 }
 
+# The main job's set: the native compiler, CMake, Ninja and ncurses, and
+# nothing for the tests, Windows or Wine.
+main_only() {
+  run_case main_only "" --main
+  check "exits 0" [ "$status" -eq 0 ]
+  check "asks for the main job's packages only" grep -qx "install-deps: missing: cmake ninja-build g++ libncurses-dev" "$FAKE/out"
+  check "installs them" has libncurses-dev installed
+  check "adds no architecture" lacks --add-architecture log
+}
+
 # One failed update, then a good one: two updates, one pause between.
 update_recovers() {
   FAKE_UPDATE_FAILS=1 run_case update_recovers ""
@@ -196,7 +206,7 @@ not_unpacked() {
   check "names the package" has "still not installed: qemu-user-static"
 }
 
-for case_function in nothing_missing no_wine update_recovers stale_index no_candidate never_resolves not_unpacked; do
+for case_function in nothing_missing no_wine main_only update_recovers stale_index no_candidate never_resolves not_unpacked; do
   "$case_function"
 done
 echo "install-deps tests: $passed passed, $failed failed"

@@ -9,6 +9,7 @@ namespace velk {
 namespace {
 
 volatile sig_atomic_t noted = 0;
+bool quitConfirmed = false;
 
 std::function<void()>& Restore() {
   static std::function<void()> restore;
@@ -59,6 +60,14 @@ void NoteTermination(int signal) {
   if (noted == 0) noted = signal;
 }
 
+void NoteConfirmedQuit() {
+  if (noted != 0) return;
+  quitConfirmed = true;
+  noted = SIGINT;
+}
+
+bool QuitConfirmed() { return quitConfirmed && noted == SIGINT; }
+
 int TerminationStatus(int signal) { return 128 + signal; }
 
 void SetTerminalRestore(std::function<void()> restore) { Restore() = std::move(restore); }
@@ -80,6 +89,9 @@ void StopIfTerminated() {
   std::_Exit(TerminationStatus(sig));
 }
 
-void ClearTerminationSignal() { noted = 0; }
+void ClearTerminationSignal() {
+  noted = 0;
+  quitConfirmed = false;
+}
 
 }  // namespace velk

@@ -25,6 +25,13 @@ int TerminationSignal();
 // without the hangup signal reaching velk). The first one counts.
 void NoteTermination(int signal);
 
+// Notes that the user confirmed, in velk's own box, quitting with Ctrl+C
+// (a key, not a signal: the terminal sends no signals) inside the plug-in's
+// screens: velk ends at its next safe point as on SIGINT, with its status,
+// and QuitConfirmed tells the end that the user asked for it.
+void NoteConfirmedQuit();
+bool QuitConfirmed();
+
 // The conventional exit status of a process ended by a signal: 128 + number.
 int TerminationStatus(int signal);
 
@@ -45,7 +52,7 @@ void SetTerminationHandler(std::function<void(int signal)> handler);
 // TerminationStatus at once). Returns when no signal was noted.
 void StopIfTerminated();
 
-// Forgets a noted signal (for tests).
+// Forgets a noted signal or confirmed quit (for tests).
 void ClearTerminationSignal();
 
 }  // namespace velk

@@ -85,6 +85,19 @@ bool DialogModel::SetFocusedText(const std::string& oem) {
   return true;
 }
 
+bool DialogModel::Paste(const std::u32string& text) {
+  refused_ = 0;
+  if (closed_ || history_ || focus_ < 0 || Item(focus_).kind != DialogItemEdit) return false;
+  LineEditor& editor = editors_[static_cast<size_t>(focus_)];
+  for (char32_t c : text) {
+    KeyPress typed;
+    typed.ch = c;
+    editor.Handle(typed);
+    if (refused_ == 0) refused_ = editor.Refused();
+  }
+  return true;
+}
+
 Step DialogModel::Feed(KeyPress key) {
   refused_ = 0;
   if (closed_) return Step::Closed;

@@ -54,6 +54,11 @@ class DialogModel {
   // Replaces the whole text of the focused edit field; false when the focus
   // is not on an edit field.
   bool SetFocusedText(const std::string& oem);
+  // Types pasted text into the focused edit field at its cursor, character
+  // by character as typing does (a character the code page lacks is
+  // refused: Refused names the first); never as keys. False, taking
+  // nothing, when the focus is not on an edit field or its history is open.
+  bool Paste(const std::u32string& text);
 
   const DialogView& View() const { return view_; }
   // The items, 0 when the view has none.
@@ -70,8 +75,9 @@ class DialogModel {
   std::string HelpTopic() const;
   bool Closed() const { return closed_; }
   int Result() const { return result_; }
-  // The character the last key typed that the edit field refused (the code
-  // page cannot hold it); 0 when the last key was no such character.
+  // The character the last key (or the first of the last paste) typed that
+  // the edit field refused (the code page cannot hold it); 0 when there was
+  // no such character.
   char32_t Refused() const { return refused_; }
 
  private:

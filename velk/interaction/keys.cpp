@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "interaction/oem.h"
+
 namespace velk {
 namespace {
 
@@ -137,6 +139,10 @@ std::string KeyName(KeyPress key) {
   }
   if (IsLetter(key.vk) || IsDigit(key.vk)) return out + static_cast<char>(key.vk);
   if (key.vk >= VkF1 && key.vk < VkF1 + 12) return out + "F" + std::to_string(key.vk - VkF1 + 1);
+  if (key.vk == 0 && key.ch >= 0x20) {
+    AppendUtf8(out, key.ch);
+    return out;
+  }
   return out + Hex("0x%02X", key.vk);
 }
 

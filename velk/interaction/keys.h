@@ -39,7 +39,9 @@ constexpr uint16_t VkF(int n) { return static_cast<uint16_t>(VkF1 + n - 1); }
 
 // One key press: the key, its modifier bits and the character it types
 // (0 for keys that type nothing). Two presses are the same key when code and
-// modifiers agree; the character only matters to an edit field.
+// modifiers agree; the character only matters to an edit field. A key
+// without a key code (punctuation, a character of another script) keeps its
+// character with Ctrl or Alt too, where it types nothing but names the key.
 struct KeyPress {
   uint16_t vk = 0;
   uint16_t modifiers = KeyModNone;
@@ -66,8 +68,9 @@ int FindBreakCode(const uint32_t* breakKeys, KeyPress key);
 // False for anything else.
 bool ParseKeyName(const std::string& name, KeyPress& key);
 
-// The canonical name of a key ("Ctrl+F5"); keys without a name are shown as
-// their code, e.g. "Ctrl+0x91".
+// The canonical name of a key ("Ctrl+F5"); a key without a key code is
+// named by its character, in UTF-8 ("é", "Ctrl+\"), other keys without a
+// name by their code, e.g. "Ctrl+0x91".
 std::string KeyName(KeyPress key);
 // Name of a break-key word (low 16 bits the key, high 16 bits the modifiers).
 std::string BreakKeyName(uint32_t word);

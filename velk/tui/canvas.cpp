@@ -1,10 +1,21 @@
 #include "tui/canvas.h"
 
+#include <wchar.h>
+
 #include <algorithm>
 
 namespace velk::tui {
 
 std::wstring Repeat(wchar_t c, int n) { return n > 0 ? std::wstring(static_cast<size_t>(n), c) : std::wstring(); }
+
+int CellWidth(const std::wstring& text) {
+  int cells = 0;
+  for (wchar_t c : text) {
+    const int w = wcwidth(c);
+    cells += w < 0 ? 1 : w;
+  }
+  return cells;
+}
 
 std::vector<std::wstring> Wrap(const std::wstring& line, int width) {
   std::vector<std::wstring> out;
@@ -102,7 +113,7 @@ void Canvas::KeyBar(const std::wstring& note, const std::vector<KeyHint>& hints)
   Fill(LINES - 1, 0, COLS, style.keyText);
   if (!note.empty()) {
     Put(LINES - 1, 0, L" " + note + L" ", style.error);
-    x = static_cast<int>(note.size()) + 3;
+    x = CellWidth(note) + 3;
   }
   for (const KeyHint& hint : hints) {
     std::wstring key = hint.key, label = hint.label;

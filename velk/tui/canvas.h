@@ -65,6 +65,9 @@ class Canvas {
 };
 
 std::wstring Repeat(wchar_t c, int n);
+// The cells a text takes on the terminal: two for a wide character (日),
+// none for a combining one, one for any other.
+int CellWidth(const std::wstring& text);
 // Word-wraps a line to the width; a word longer than the width is cut.
 std::vector<std::wstring> Wrap(const std::wstring& line, int width);
 

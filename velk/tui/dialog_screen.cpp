@@ -47,18 +47,45 @@ void Narrow(const HostDialogItem* items, int count, int dialogWidth, int shownWi
     const HostDialogItem& item = items[i];
     ItemPlace& place = places[static_cast<size_t>(i)];
     int right = place.x + place.width - 1;
-    switch (item.kind) {
-      case DialogItemSingleFrame:
-      case DialogItemFrame: right = std::max(place.x + 1, std::min(right, frameRight)); break;
-      case DialogItemEdit:
-        // One column stays free for the history mark after the field.
-        right = std::max(place.x, std::min({right, std::max(inner - 1, right - lost), inner}));
-        break;
-      case DialogItemButton: continue;
-      default: right = std::min(right, inner); break;
+    if (IsFrame(item)) {
+      right = std::max(place.x + 1, std::min(right, frameRight));
+    } else if (item.kind == DialogItemEdit) {
+      // One column stays free for the history mark after the field.
+      right = std::max(place.x, std::min({right, std::max(inner - 1, right - lost), inner}));
+    } else {
+      continue;  // texts and check boxes: KeepInsideFrame
     }
     place.width = std::max(0, right - place.x + 1);
   }
+}
+
+// Texts and check boxes end at the outer frame's inner edge (without a
+// frame, at the edge of the shown width), and a centred text starts inside
+// the frame: at every width, a label longer than the room the dialog has
+// for it (the plug-in lays a narrow dialog out with the same labels) is cut
+// there rather than drawn over the frame.
+void KeepInsideFrame(const HostDialogItem* items, int count, int shownWidth, std::vector<ItemPlace>& places) {
+  const int outer = OuterFrame(items, count);
+  int innerLeft = 0, innerRight = shownWidth - 1;
+  if (outer >= 0) {
+    const ItemPlace& frame = places[static_cast<size_t>(outer)];
+    innerLeft = frame.x + 1;
+    innerRight = frame.x + frame.width - 2;
+  }
+  for (int i = 0; i < count; ++i) {
+    const HostDialogItem& item = items[i];
+    if (item.kind != DialogItemText && item.kind != DialogItemCheckBox) continue;
+    ItemPlace& place = places[static_cast<size_t>(i)];
+    if (item.kind == DialogItemText && item.left == -1) place.x = std::max(place.x, innerLeft);
+    place.width = std::max(0, std::min(place.x + place.width - 1, innerRight) - place.x + 1);
+  }
+}
+
+// A text in `room` columns: cut, with an ellipsis in the last one, when it
+// is longer.
+std::wstring Fitted(const std::wstring& text, int room) {
+  if (room < 2 || static_cast<int>(text.size()) <= room) return text;
+  return text.substr(0, static_cast<size_t>(room - 1)) + L"\u2026";
 }
 
 // The screen column and row of the dialog's top left corner.
@@ -106,9 +133,12 @@ void PaintHistory(Canvas& canvas, DialogModel& model, const ItemPlace& field, in
   for (const auto& e : history.entries) m.lines.push_back(OemToScreen(e));
   if (m.lines.empty()) m.lines.push_back(L"(no earlier input)");
   m.title = L"History";
+  // From the field's first column to the history mark after it, inside the
+  // dialog's frame on both sides; longer entries scroll sideways.
   m.fixedX = originX + field.x;
   m.fixedY = originY + field.y + 1;
-  m.minWidth = field.width;
+  m.minWidth = field.width - 1;
+  m.maxWidth = field.width + 1;
   m.maxVisible = 10;
   PaintMenu(canvas, m, history.menu, true);
 }
@@ -143,6 +173,7 @@ std::vector<ItemPlace> LayoutDialog(const HostDialogItem* items, int count, int 
       x += places[static_cast<size_t>(i)].width + 1;
     }
   }
+  KeepInsideFrame(items, count, shownWidth, places);
   return places;
 }
 
@@ -172,8 +203,12 @@ FieldView ScrollField(size_t length, size_t cursor, size_t width, size_t previou
 void DialogScreen::PaintEdit(Canvas& canvas, int i, int y, int x, int width) {
   const LineEditor& editor = model_.Editor(i);
   size_t& first = firstShown_[static_cast<size_t>(i)];
-  const FieldView v =
-      ScrollField(editor.Text().size(), editor.Cursor(), static_cast<size_t>(std::max(width, 0)), first);
+  // A field without the focus keeps showing from where it did (laid out
+  // narrower, it does not jump to its cursor, which is at the end of a text
+  // that fitted); the focused one follows its cursor.
+  const bool focused = i == model_.Focus();
+  const size_t cursor = focused ? editor.Cursor() : std::min(first, editor.Text().size());
+  const FieldView v = ScrollField(editor.Text().size(), cursor, static_cast<size_t>(std::max(width, 0)), first);
   first = v.first;
   const Styles& st = canvas.style;
   canvas.Fill(y, x, width, st.edit);
@@ -182,9 +217,7 @@ void DialogScreen::PaintEdit(Canvas& canvas, int i, int y, int x, int width) {
   if (v.hiddenLeft) canvas.Put(y, x, L"\u00AB", st.dialog);
   if (v.hiddenRight) canvas.Put(y, x + width - 1, L"\u00BB", st.dialog);
   if (model_.HasHistory(i)) canvas.Put(y, x + width, L"\u2193", st.dialog);
-  if (i == model_.Focus()) {
-    canvas.SetCursor(y, x + v.cursorCell, editor.Overwrite() ? CursorShape::Block : CursorShape::Line);
-  }
+  if (focused) canvas.SetCursor(y, x + v.cursorCell, editor.Overwrite() ? CursorShape::Block : CursorShape::Line);
 }
 
 void DialogScreen::PaintItem(Canvas& canvas, int i, const std::vector<ItemPlace>& places, int originX, int originY) {
@@ -206,14 +239,14 @@ void DialogScreen::PaintItem(Canvas& canvas, int i, const std::vector<ItemPlace>
       break;
     case DialogItemCheckBox:
       canvas.Put(y, x, std::wstring(model_.Checked(i) ? L"[x] " : L"[ ] "), st.dialog, p.width);
-      canvas.Put(y, x + 4, text, focused ? st.focus : st.dialog, std::max(0, p.width - 4));
+      canvas.Put(y, x + 4, Fitted(text, p.width - 4), focused ? st.focus : st.dialog, std::max(0, p.width - 4));
       if (focused) canvas.SetCursor(y, x + 1, CursorShape::Line);
       break;
     default:
       if ((it.flags & DialogSeparatorFlags) == DialogSeparatorFlags) {
         PaintSeparator(canvas, model_, places, y, originX, text);
       } else {
-        canvas.Put(y, x, text, st.dialog, p.width);
+        canvas.Put(y, x, Fitted(text, p.width), st.dialog, p.width);
       }
       break;
   }

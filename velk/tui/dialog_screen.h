@@ -29,8 +29,9 @@ std::wstring ButtonCaption(const HostDialogItem& item);
 // keeps its margin to the dialog's right edge; an edit field that would run
 // past the column before the frame's inner edge (kept free for the history
 // mark) ends as many columns earlier as were lost, or at that column where
-// that is later; texts and check boxes are cut at the frame's inner edge;
-// so nothing runs over the frame.
+// that is later. At every width, texts and check boxes are cut at the
+// frame's inner edge (a centred text starts inside it), so nothing runs
+// over the frame.
 std::vector<ItemPlace> LayoutDialog(const HostDialogItem* items, int count, int dialogWidth, int shownWidth);
 inline std::vector<ItemPlace> LayoutDialog(const HostDialogItem* items, int count, int dialogWidth) {
   return LayoutDialog(items, count, dialogWidth, dialogWidth);

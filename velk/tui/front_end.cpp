@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/shutdown.h"
 #include "interaction/dialog_model.h"
 #include "interaction/menu_model.h"
 #include "interaction/message_model.h"
@@ -31,8 +32,10 @@ namespace {
 
 const std::vector<KeyHint> kPluginsMenuHints = {
     {L"Enter", L"Choose"}, {L"F1", L"Help"}, {L"F10", L"Quit"}, {L"q", L"Quit"}};
+// What Enter does in the plug-in's menus is the plug-in's to say (its bottom
+// line), so the key bar has only velk's keys.
 const std::vector<KeyHint> kMenuHints = {
-    {L"F1", L"Help"}, {L"Enter", L"Choose"}, {L"Esc", L"Back"}, {L"F12", L"Ctrl+key"},
+    {L"F1", L"Help"}, {L"Esc", L"Back"}, {L"F12", L"Ctrl+key"},
     {L"Alt+\u2191\u2193", L"=Ctrl+\u2191\u2193"}, {L"Alt+1-3", L"=Ctrl+1-3"}, {L"Alt+F1-F5", L"=Ctrl+F1-F5"}};
 const std::vector<KeyHint> kDialogHints = {
     {L"F1", L"Help"}, {L"Tab", L"Next"}, {L"Enter", L"OK"}, {L"Esc", L"Cancel"},
@@ -42,7 +45,19 @@ const std::vector<KeyHint> kMessageHints = {
     {L"Enter", L"Choose"}, {L"\u2190\u2192", L"Button"}, {L"Esc", L"Close"}, {L"F1", L"Help"}};
 const std::vector<KeyHint> kHelpHints = {
     {L"Esc", L"Close"}, {L"Tab", L"Next link"}, {L"Enter", L"Follow"}, {L"BackSpace", L"Back"},
-    {L"Shift+F1", L"Contents"}, {L"F1", L"velk keys"}};
+    {L"\u2190\u2192", L"Scroll"}, {L"Shift+F1", L"Contents"}, {L"F1", L"velk keys"}};
+
+const std::wstring kPasteIgnored = L"Paste ignored: no edit field has the focus";
+
+// velk's own box for Ctrl+C inside the plug-in's screens.
+MessageView QuitQuestion() {
+  MessageView view;
+  view.lines = {"velk", "Quit velk now?", "What the plug-in has not applied yet is lost."};
+  view.buttons = {"Quit", "Cancel"};
+  return view;
+}
+
+bool IsCtrlC(const KeyPress& key) { return key.Is('C', KeyModCtrl); }
 
 // One open screen: its name in the title row, its keys in the key bar and
 // how it paints itself.
@@ -75,15 +90,38 @@ class TerminalFrontEnd : public FrontEnd {
     std::vector<const Screen*>& screens_;
   };
 
+  // While the plug-in shows something (a call of the plug-in's into velk).
+  class InsidePlugin {
+   public:
+    explicit InsidePlugin(TerminalFrontEnd& front) : front_(front) {
+      ++front_.insidePlugin_;
+      front_.shownSinceCommand_ = true;
+    }
+    ~InsidePlugin() { --front_.insidePlugin_; }
+    InsidePlugin(const InsidePlugin&) = delete;
+    InsidePlugin& operator=(const InsidePlugin&) = delete;
+
+   private:
+    TerminalFrontEnd& front_;
+  };
+
   void Start() { terminal_.Start(canvas_); }
   void Repaint();
+  // The next key or paste. Ctrl+C inside the plug-in's screens is taken
+  // here: velk's box asks whether to quit.
+  Input ReadInput();
+  // The next key; a paste is ignored, with a note.
   KeyPress ReadKey();
   // Feeds keys to the model until it closes; F1 shows the help topic.
-  // afterKey, when given, runs after each key the model took.
+  // afterKey, when given, runs after each key or paste the model took;
+  // paste, when given, takes a paste (true) or leaves it (false: it is
+  // ignored, with a note).
   template <typename Model>
   void Drive(Model& model, const std::function<std::string()>& topic,
-             const std::function<void()>& afterKey = nullptr);
+             const std::function<void()>& afterKey = nullptr,
+             const std::function<bool(const std::u32string&)>& paste = nullptr);
   void ShowHelp(const std::string& topic);
+  void ConfirmQuit();
 
   TerminalOptions options_;
   Terminal terminal_;
@@ -95,6 +133,11 @@ class TerminalFrontEnd : public FrontEnd {
   std::string helpError_;
   HistoryStore history_;
   std::wstring keyNote_;  // shown in the key bar until the next key
+  int insidePlugin_ = 0;
+  bool confirmingQuit_ = false;
+  // Whether the plug-in showed anything since velk's menu last gave it a command.
+  bool shownSinceCommand_ = true;
+  std::wstring lastCommand_;
 };
 
 void TerminalFrontEnd::Repaint() {
@@ -112,30 +155,74 @@ void TerminalFrontEnd::Repaint() {
               top ? top->hints() : none);
 }
 
-KeyPress TerminalFrontEnd::ReadKey() {
+Input TerminalFrontEnd::ReadInput() {
   for (;;) {
     Repaint();
     Input in = terminal_.Read();
     if ((in.kind == Input::Resize || in.kind == Input::Redraw) && options_.onResize) options_.onResize(COLS);
-    if (in.kind != Input::Key) continue;
+    if (in.kind != Input::Key && in.kind != Input::Paste) continue;
     keyNote_.clear();
     // On a screen too small to show what the keys do, they do nothing.
     if (TooSmall(canvas_.Lines(), canvas_.Columns())) {
       beep();
       continue;
     }
-    return in.key;
+    if (in.kind == Input::Key && IsCtrlC(in.key) && insidePlugin_ > 0 && !confirmingQuit_) {
+      ConfirmQuit();
+      continue;
+    }
+    return in;
+  }
+}
+
+KeyPress TerminalFrontEnd::ReadKey() {
+  for (;;) {
+    Input in = ReadInput();
+    if (in.kind == Input::Key) return in.key;
+    keyNote_ = kPasteIgnored;
   }
 }
 
 template <typename Model>
 void TerminalFrontEnd::Drive(Model& model, const std::function<std::string()>& topic,
-                             const std::function<void()>& afterKey) {
+                             const std::function<void()>& afterKey,
+                             const std::function<bool(const std::u32string&)>& paste) {
   while (!model.Closed()) {
-    const Step step = model.Feed(ReadKey());
+    const Input in = ReadInput();
+    if (in.kind == Input::Paste) {
+      if (paste && paste(in.text)) {
+        if (afterKey) afterKey();
+      } else {
+        keyNote_ = kPasteIgnored;
+      }
+      continue;
+    }
+    const Step step = model.Feed(in.key);
     if (afterKey) afterKey();
     if (step == Step::Help) ShowHelp(topic());
   }
+}
+
+// Ctrl+C inside the plug-in's screens: quitting there loses what the
+// plug-in has not applied, so velk's own box asks first. Quit (or Ctrl+C
+// again) ends velk as SIGINT does; Cancel and Esc go back to where the
+// user was, and nothing else happens.
+void TerminalFrontEnd::ConfirmQuit() {
+  const MessageView view = QuitQuestion();
+  MessageModel model(static_cast<int>(view.buttons.size()));
+  const Screen screen{L"quit?", [] { return kMessageHints; }, [&](Canvas& c) { PaintMessage(c, view, model); }};
+  Opened opened(*this, screen);
+  confirmingQuit_ = true;
+  bool quit = false;
+  while (!model.Closed() && !quit) {
+    const KeyPress key = ReadKey();
+    if (IsCtrlC(key)) quit = true;
+    else if (model.Feed(key) == Step::Help) ShowHelp(VelkKeysTopic);
+  }
+  confirmingQuit_ = false;
+  if (!quit && model.Result() != 0) return;
+  NoteConfirmedQuit();
+  StopIfTerminated();
 }
 
 void TerminalFrontEnd::ShowHelp(const std::string& topic) {
@@ -157,6 +244,9 @@ HostCommand TerminalFrontEnd::NextHostCommand(const std::vector<std::string>& pl
                                               const std::vector<std::string>& configMenu) {
   Start();
   backdrop_ = nullptr;
+  // A command that came back without the plug-in showing anything (its
+  // Configure, say) would otherwise look as if the key did nothing.
+  if (!shownSinceCommand_) keyNote_ = lastCommand_ + L": the plug-in returned without showing anything";
   MenuLines m;
   m.title = L"Plug-ins";
   m.bottom = L"F10 or q: quit";
@@ -172,7 +262,7 @@ HostCommand TerminalFrontEnd::NextHostCommand(const std::vector<std::string>& pl
   }
   m.lines.push_back(L"Quit velk");
   commands.push_back(HostCommand());
-  static const uint32_t quitKeys[] = {BreakKeyWord(VkF(10)), BreakKeyWord('Q'), 0};
+  static const uint32_t quitKeys[] = {BreakKeyWord(VkF(10)), BreakKeyWord('Q'), BreakKeyWord('C', KeyModCtrl), 0};
   MenuModel model(static_cast<int>(m.lines.size()), 0, quitKeys);
   const Screen screen{L"plug-ins", [] { return kPluginsMenuHints; },
                       [&](Canvas& c) { PaintMenu(c, m, model, true); }};
@@ -183,11 +273,15 @@ HostCommand TerminalFrontEnd::NextHostCommand(const std::vector<std::string>& pl
     if (model.Feed(key) == Step::Help) ShowHelp(VelkKeysTopic);
   }
   if (model.Answer().breakCode >= 0) return HostCommand();
-  return commands[static_cast<size_t>(model.Cursor())];
+  const HostCommand& chosen = commands[static_cast<size_t>(model.Cursor())];
+  shownSinceCommand_ = false;
+  lastCommand_ = chosen.kind == HostCommand::Configure ? L"Configure" : L"Open";
+  return chosen;
 }
 
 MenuAnswer TerminalFrontEnd::ShowMenu(const MenuView& view) {
   Start();
+  InsidePlugin inside(*this);
   // This menu takes the place of the one shown before.
   backdrop_ = nullptr;
   struct Shown {
@@ -213,21 +307,26 @@ std::wstring RefusalNote(char32_t c) {
 
 int TerminalFrontEnd::RunDialog(DialogView& view) {
   Start();
+  InsidePlugin inside(*this);
   DialogModel model(view, &history_);
   DialogScreen shown(model);
   const Screen screen{L"dialog", [&model] { return model.OpenHistory() ? kHistoryHints : kDialogHints; },
                       [&shown](Canvas& c) { shown.Paint(c); }};
   Opened opened(*this, screen);
-  Drive(model, [&model] { return model.HelpTopic(); }, [this, &model] {
-    if (model.Refused() == 0) return;
-    beep();
-    keyNote_ = RefusalNote(model.Refused());
-  });
+  Drive(
+      model, [&model] { return model.HelpTopic(); },
+      [this, &model] {
+        if (model.Refused() == 0) return;
+        beep();
+        keyNote_ = RefusalNote(model.Refused());
+      },
+      [&model](const std::u32string& text) { return model.Paste(text); });
   return model.Result();
 }
 
 int TerminalFrontEnd::ShowMessage(const MessageView& view) {
   Start();
+  InsidePlugin inside(*this);
   MessageModel model(static_cast<int>(view.buttons.size()));
   const bool error = (view.flags & MessageErrorReport) != 0;
   const Screen screen{error ? L"error" : L"message", [] { return kMessageHints; },

@@ -13,7 +13,7 @@ constexpr const char* ContentsTopic = "Contents";
 
 HelpView::HelpView(const HelpFile& file, std::string fileError, const std::string& topic)
     : file_(file), fileError_(std::move(fileError)) {
-  Show(Place{topic.empty() ? ContentsTopic : topic, 0, -1});
+  Show(Place{topic.empty() ? ContentsTopic : topic, 0, -1, 0});
 }
 
 void HelpView::Show(const Place& place) {
@@ -26,7 +26,7 @@ void HelpView::Show(const Place& place) {
 
 void HelpView::Go(const std::string& topic) {
   trail_.push_back(here_);
-  Show(Place{topic, 0, -1});
+  Show(Place{topic, 0, -1, 0});
 }
 
 const HelpTopic& HelpView::Topic() const {
@@ -34,14 +34,20 @@ const HelpTopic& HelpView::Topic() const {
   return topic ? *topic : missing_;
 }
 
-void HelpView::SetView(int rows) {
+void HelpView::SetView(int rows, int columns) {
   rows_ = std::max(rows, 1);
+  columns_ = std::max(columns, 0);
   Clamp();
 }
 
 void HelpView::Clamp() {
-  const int maxTop = std::max(0, static_cast<int>(Topic().lines.size()) - rows_);
+  const HelpTopic& t = Topic();
+  const int maxTop = std::max(0, static_cast<int>(t.lines.size()) - rows_);
   here_.top = std::max(0, std::min(here_.top, maxTop));
+  int widest = 0;
+  for (const auto& line : t.lines) widest = std::max(widest, static_cast<int>(line.size()));
+  const int maxColumn = columns_ > 0 ? std::max(0, widest - columns_) : 0;
+  here_.column = std::max(0, std::min(here_.column, maxColumn));
 }
 
 void HelpView::SelectLink(int step) {
@@ -49,8 +55,14 @@ void HelpView::SelectLink(int step) {
   const int links = static_cast<int>(t.links.size());
   if (links == 0) return;
   here_.link = here_.link < 0 ? (step > 0 ? 0 : links - 1) : ((here_.link + step) % links + links) % links;
-  const int line = static_cast<int>(t.links[static_cast<size_t>(here_.link)].line);
+  const HelpLink& link = t.links[static_cast<size_t>(here_.link)];
+  const int line = static_cast<int>(link.line);
   if (line < here_.top || line >= here_.top + rows_) here_.top = std::max(0, line - rows_ / 2);
+  // Sideways, as far as shows the whole link (its start, if it is wider
+  // than the window).
+  const int start = static_cast<int>(link.column), end = static_cast<int>(link.column + link.length);
+  if (columns_ > 0 && (start < here_.column || end > here_.column + columns_))
+    here_.column = std::min(start, std::max(0, end - columns_));
 }
 
 Step HelpView::Feed(KeyPress key) {
@@ -66,6 +78,8 @@ Step HelpView::Feed(KeyPress key) {
   else if (key.Is(VkNext)) here_.top += std::max(rows_ - 1, 1);
   else if (key.Is(VkHome)) here_.top = 0;
   else if (key.Is(VkEnd)) here_.top = static_cast<int>(t.lines.size());
+  else if (key.Is(VkLeft)) here_.column -= 4;
+  else if (key.Is(VkRight)) here_.column += 4;
   else if (key.Is(VkTab)) SelectLink(+1);
   else if (key.Is(VkTab, KeyModShift)) SelectLink(-1);
   else if (key.Is(VkReturn) && here_.link >= 0 && here_.link < static_cast<int>(t.links.size()))
@@ -79,10 +93,36 @@ Step HelpView::Feed(KeyPress key) {
   return Step::Open;
 }
 
+namespace {
+
+// One line of a help topic in the window, from the first column shown, its
+// links in their colours, with « and » beside it where it goes on.
+void PaintHelpLine(Canvas& canvas, const HelpView& view, size_t li, int y, int x, int w) {
+  const HelpTopic& t = view.Topic();
+  const Styles& st = canvas.style;
+  const std::wstring& line = t.lines[li];
+  const size_t column = static_cast<size_t>(view.Column());
+  const int room = w - 4;
+  if (column < line.size()) canvas.Put(y, x + 2, line.substr(column), st.help, room);
+  for (size_t k = 0; k < t.links.size(); ++k) {
+    const HelpLink& link = t.links[k];
+    if (link.line != li || link.column + link.length <= column) continue;
+    const size_t from = std::max(link.column, column);
+    const int lx = x + 2 + static_cast<int>(from - column);
+    const attr_t attr = static_cast<int>(k) == view.Link() ? st.linkSelected : st.link;
+    if (lx < x + 2 + room)
+      canvas.Put(y, lx, line.substr(from, link.column + link.length - from), attr, x + 2 + room - lx);
+  }
+  if (column > 0 && !line.empty()) canvas.Put(y, x + 1, L"\u00AB", st.menuFrame);
+  if (static_cast<int>(line.size()) - static_cast<int>(column) > room) canvas.Put(y, x + w - 2, L"\u00BB", st.menuFrame);
+}
+
+}  // namespace
+
 void PaintHelp(Canvas& canvas, HelpView& view) {
   const int w = std::min(canvas.Columns(), 80), h = std::max(5, canvas.Lines() - 2);
   const int x = (canvas.Columns() - w) / 2, y = 1, rows = h - 2;
-  view.SetView(rows);
+  view.SetView(rows, w - 4);
   const HelpTopic& t = view.Topic();
   const Styles& st = canvas.style;
   for (int r = 0; r < h; ++r) canvas.Fill(y + r, x, w, st.help);
@@ -90,15 +130,7 @@ void PaintHelp(Canvas& canvas, HelpView& view) {
   for (int r = 0; r < rows; ++r) {
     const size_t li = static_cast<size_t>(view.Top() + r);
     if (li >= t.lines.size()) break;
-    canvas.Put(y + 1 + r, x + 2, t.lines[li], st.help, w - 4);
-    for (size_t k = 0; k < t.links.size(); ++k) {
-      const HelpLink& link = t.links[k];
-      if (link.line != li) continue;
-      const int lx = x + 2 + static_cast<int>(link.column);
-      const int room = x + w - 2 - lx;
-      const attr_t attr = static_cast<int>(k) == view.Link() ? st.linkSelected : st.link;
-      if (room > 0) canvas.Put(y + 1 + r, lx, t.lines[li].substr(link.column, link.length), attr, room);
-    }
+    PaintHelpLine(canvas, view, li, y + 1 + r, x, w);
   }
   if (static_cast<int>(t.lines.size()) > rows) {
     const size_t shownTo = std::min<size_t>(t.lines.size(), static_cast<size_t>(view.Top() + rows));

@@ -18,15 +18,20 @@ class HelpView {
   // the window then says so for every topic.
   HelpView(const HelpFile& file, std::string fileError, const std::string& topic);
 
-  // The lines the window shows at once (the page for PgUp/PgDn, at least 1).
-  void SetView(int rows);
-  // Keys: Up/Down/PgUp/PgDn/Home/End scroll, Tab and Shift+Tab select the
-  // next and previous link, Enter follows it, BackSpace goes back, Shift+F1
-  // shows "Contents", F1 velk's keys, Esc or F10 closes.
+  // The lines the window shows at once (the page for PgUp/PgDn, at least 1)
+  // and the columns of text it shows of each (0: all of them).
+  void SetView(int rows, int columns = 0);
+  // Keys: Up/Down/PgUp/PgDn/Home/End scroll, Left/Right scroll sideways by
+  // 4 columns as far as the end of the longest line, Tab and Shift+Tab
+  // select the next and previous link (scrolling it into sight), Enter
+  // follows it, BackSpace goes back, Shift+F1 shows "Contents", F1 velk's
+  // keys, Esc or F10 closes.
   Step Feed(KeyPress key);
 
   const HelpTopic& Topic() const;
   int Top() const { return here_.top; }
+  // The first column shown.
+  int Column() const { return here_.column; }
   int Link() const { return here_.link; }
   bool Closed() const { return closed_; }
 
@@ -35,6 +40,7 @@ class HelpView {
     std::string topic;
     int top = 0;
     int link = -1;
+    int column = 0;
   };
   void Show(const Place& place);
   void Go(const std::string& topic);
@@ -47,6 +53,7 @@ class HelpView {
   std::vector<Place> trail_;
   HelpTopic missing_;
   int rows_ = 20;
+  int columns_ = 0;
   bool closed_ = false;
 };
 

@@ -76,7 +76,9 @@ Input FromCode(int code, uint16_t mods) {
   if (in.kind != Input::Key) return in;
   if (code >= 'A' && code <= 'Z') mods |= KeyModShift;
   in.key.modifiers |= mods;
-  if (in.key.modifiers & (KeyModCtrl | KeyModAlt)) in.key.ch = 0;
+  // With Ctrl or Alt a key types nothing; one without a key code keeps its
+  // character, which names it.
+  if ((in.key.modifiers & (KeyModCtrl | KeyModAlt)) && in.key.vk != 0) in.key.ch = 0;
   return in;
 }
 
@@ -91,7 +93,7 @@ Input AltCharacter(char c) {
   Input in = InputFromCharacter(static_cast<unsigned char>(c));
   if (in.kind != Input::Key) return in;
   in.key.modifiers |= KeyModAlt;
-  in.key.ch = 0;
+  if (in.key.vk != 0) in.key.ch = 0;
   return in;
 }
 
@@ -184,10 +186,22 @@ Input InputFromCharacter(char32_t c) {
     default: break;
   }
   if (c >= 1 && c <= 26) return KeyInput(static_cast<uint16_t>('A' + c - 1), KeyModCtrl);
-  if (c < 32) return Input();  // Ctrl with a punctuation key: nothing velk uses
+  if (c >= 0x1C && c <= 0x1F) return KeyInput(0, KeyModCtrl, U"\\]^_"[c - 0x1C]);
+  if (c < 32) return Input();
   if (c >= U'a' && c <= U'z') return KeyInput(static_cast<uint16_t>(c - U'a' + 'A'), KeyModNone, c);
   if ((c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9')) return KeyInput(static_cast<uint16_t>(c), KeyModNone, c);
   return KeyInput(0, KeyModNone, c);
+}
+
+std::u32string PastedText(std::u32string_view raw) {
+  std::u32string out;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    const char32_t c = raw[i];
+    if (c == U'\r' && i + 1 < raw.size() && raw[i + 1] == U'\n') continue;  // CR LF: one break
+    if (c == U'\r' || c == U'\n' || c == U'\t') out.push_back(U' ');
+    else if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) out.push_back(c);
+  }
+  return out;
 }
 
 bool EscapeSequenceComplete(std::string_view s) {

@@ -25,15 +25,28 @@ MenuGeometry LayOutMenu(const MenuLines& m, int screenLines, int screenColumns) 
   int inner = std::max({g.textWidth + 3, static_cast<int>(m.title.size()) + 6, static_cast<int>(m.bottom.size()) + 4,
                         m.minWidth});
   g.w = std::min(inner + 2, screenColumns);
+  if (m.maxWidth > 0) g.w = std::min(g.w, m.maxWidth);
   g.avail = std::max(0, g.w - 5);
   int areaTop = 1, areaHeight = std::max(3, screenLines - 2);
   if (m.fixedY >= 0) {
     areaTop = m.fixedY;
     areaHeight = std::max(3, screenLines - 1 - m.fixedY);
   }
-  g.visible = std::max(1, std::min(static_cast<int>(m.lines.size()), areaHeight - 2));
+  // The bottom edge holds a blank and two columns of edge on either side of
+  // its text (Canvas::Frame).
+  const int edgeRoom = g.w - 6;
+  g.bottom = m.bottom;
+  if (edgeRoom > 0 && static_cast<int>(m.bottom.size()) > edgeRoom) {
+    g.footer = Wrap(m.bottom, edgeRoom);
+    g.bottom = g.footer.back();
+    g.footer.pop_back();
+    const size_t room = static_cast<size_t>(std::max(0, areaHeight - 3));
+    if (g.footer.size() > room) g.footer.resize(room);
+  }
+  const int footer = static_cast<int>(g.footer.size());
+  g.visible = std::max(1, std::min(static_cast<int>(m.lines.size()), areaHeight - 2 - footer));
   if (m.maxVisible > 0) g.visible = std::min(g.visible, m.maxVisible);
-  g.h = g.visible + 2;
+  g.h = g.visible + 2 + footer;
   g.x = m.fixedX >= 0 ? std::max(0, std::min(m.fixedX, screenColumns - g.w)) : (screenColumns - g.w) / 2;
   g.y = m.fixedY >= 0 ? areaTop : areaTop + (areaHeight - g.h) / 2;
   return g;
@@ -63,7 +76,12 @@ void PaintMenu(Canvas& canvas, const MenuLines& m, MenuModel& model, bool active
   model.SetView(g.visible, g.avail, g.textWidth);
   const Styles& st = canvas.style;
   for (int r = 0; r < g.h; ++r) canvas.Fill(g.y + r, g.x, g.w, st.menu);
-  canvas.Frame(g.y, g.x, g.h, g.w, true, st.menuFrame, m.title, m.bottom);
+  canvas.Frame(g.y, g.x, g.h, g.w, true, st.menuFrame, m.title, g.bottom);
+  for (size_t k = 0; k < g.footer.size(); ++k) {
+    const std::wstring& part = g.footer[k];
+    canvas.Put(g.y + 1 + g.visible + static_cast<int>(k), g.x + (g.w - static_cast<int>(part.size())) / 2, part,
+               st.menuFrame);
+  }
   const int n = static_cast<int>(m.lines.size());
   const int column = model.Column();
   for (int r = 0; r < g.visible && model.Top() + r < n; ++r) {

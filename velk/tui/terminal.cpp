@@ -18,15 +18,22 @@ namespace {
 
 // Terminal control sequences for the extended key reports: xterm's
 // modifyOtherKeys (level 1) and the "disambiguate" level of the progressive
-// keyboard protocol some terminals have. Terminals without them ignore both.
-constexpr char kKeysOn[] = "\033[>4;1m\033[>1u";
-constexpr char kKeysOff[] = "\033[>4m\033[<u";
+// keyboard protocol some terminals have; and the bracketed paste, which
+// marks pasted text so that it is not taken for keys. Terminals without
+// them ignore them.
+constexpr char kKeysOn[] = "\033[>4;1m\033[>1u\033[?2004h";
+constexpr char kKeysOff[] = "\033[>4m\033[<u\033[?2004l";
 
 // How long a wait for a key lasts before velk looks again at what signals
 // asked for. A stop or resize signal normally ends the wait at once; one that
 // arrives just before the wait begins, and a termination signal (whose
 // handler restarts the wait), are seen this late at the most.
 constexpr int kWaitMs = 100;
+// A paste arrives at once; one whose end marker has not come within this
+// long after its last character ends there. Of a longer paste only the
+// first kPasteKept characters are kept (far more than any edit field holds).
+constexpr int kPasteWaitMs = 500;
+constexpr size_t kPasteKept = 4096;
 
 // True when the terminal on standard input went away.
 bool InputHungUp() {
@@ -107,7 +114,11 @@ void Terminal::Start(Canvas& canvas) {
   stopRequested = continued = 0;
   CatchStopSignals(true);
   initscr();
-  cbreak();
+  // Raw, not cbreak: Ctrl+C, Ctrl+Z, Ctrl+\, Ctrl+S and Ctrl+Q arrive as
+  // keys, not as signals or flow control (Ctrl+S would freeze the screen
+  // while the keys typed meanwhile still act). Ctrl+Z still suspends: Read
+  // carries it out.
+  raw();
   noecho();
   nonl();
   intrflush(stdscr, FALSE);
@@ -211,6 +222,7 @@ Input Terminal::ReadEscape() {
       // A decoded key right after ESC: Esc, then that key on the next read.
       if (r == KEY_CODE_YES) ungetch(static_cast<int>(ch));
       result = seq.empty() ? KeyInput(VkEscape) : DecodeEscapeSequence(seq);
+      if (result.kind == Input::None) Log("unknown: ESC " + seq);
       break;
     }
     if (seq.empty() && ch == 27) {
@@ -219,21 +231,57 @@ Input Terminal::ReadEscape() {
       break;
     }
     if (ch >= 0x80) {
-      if (seq.empty()) {
+      if (seq.empty()) {  // Alt with a character that has no key code
         result = InputFromCharacter(static_cast<char32_t>(ch));
         result.key.modifiers |= KeyModAlt;
-        result.key.ch = 0;
       }
       break;
     }
     seq.push_back(static_cast<char>(ch));
+    if (seq == PasteStart) {
+      result = ReadPaste();
+      break;
+    }
     if (EscapeSequenceComplete(seq) || seq.size() > 32) {
       result = DecodeEscapeSequence(seq);
+      if (result.kind == Input::None) Log("unknown: ESC " + seq);
       break;
     }
   }
   timeout(kWaitMs);
   return result;
+}
+
+// The text of a bracketed paste, after its start marker, up to its end
+// marker. Key sequences the terminal library decoded inside it are dropped:
+// a paste is never keys. A resize meanwhile is reported after it.
+Input Terminal::ReadPaste() {
+  std::u32string raw;
+  bool resized = false;
+  timeout(kPasteWaitMs);
+  for (;;) {
+    wint_t ch = 0;
+    const int r = get_wch(&ch);
+    if (r == ERR) break;
+    if (r == KEY_CODE_YES) {
+      resized = resized || ch == KEY_RESIZE;
+      continue;
+    }
+    raw.push_back(static_cast<char32_t>(ch));
+    if (raw.size() >= PasteEnd.size() && raw.compare(raw.size() - PasteEnd.size(), PasteEnd.size(), PasteEnd) == 0) {
+      raw.resize(raw.size() - PasteEnd.size());
+      break;
+    }
+    // Past the characters kept, only the last few stay, to see the end marker.
+    if (raw.size() > kPasteKept + PasteEnd.size()) raw.erase(kPasteKept, 1);
+  }
+  timeout(kWaitMs);
+  if (resized) ungetch(KEY_RESIZE);
+  Input in;
+  in.kind = Input::Paste;
+  in.text = PastedText(raw);
+  Log("paste of " + std::to_string(in.text.size()) + " characters");
+  return in;
 }
 
 // The Ctrl prefix, the stand-ins and the key log, for a key read.
@@ -243,16 +291,21 @@ Input Terminal::Finish(Input in) {
     in.key = WithCtrl(in.key);
   }
   in.key = ApplyStandIns(in.key);
-  if (keyLog_) {
-    std::fprintf(keyLog_, "%s\n", KeyName(in.key).c_str());
-    std::fflush(keyLog_);
-  }
+  Log(KeyName(in.key));
   return in;
 }
 
+void Terminal::Log(const std::string& line) {
+  if (!keyLog_) return;
+  std::fprintf(keyLog_, "%s\n", line.c_str());
+  std::fflush(keyLog_);
+}
+
 // Ctrl+Z: the terminal is given back as it was (extended key reports off)
-// and velk stops; it goes on here when it is continued.
-void Terminal::Suspend() {
+// and velk stops; it goes on here when it is continued. The key stops the
+// whole process group, as the terminal's own Ctrl+Z does; a stop signal
+// sent to velk stops velk.
+void Terminal::Suspend(bool group) {
   curs_set(1);
   WriteControl(kKeysOff, sizeof kKeysOff - 1);
   endwin();
@@ -265,7 +318,8 @@ void Terminal::Suspend() {
   sigemptyset(&tstp);
   sigaddset(&tstp, SIGTSTP);
   sigprocmask(SIG_UNBLOCK, &tstp, &before);
-  raise(SIGTSTP);
+  if (group) kill(0, SIGTSTP);
+  else raise(SIGTSTP);
   sigprocmask(SIG_SETMASK, &before, nullptr);
   sigaction(SIGTSTP, &mine, nullptr);
 }
@@ -290,11 +344,23 @@ Input Terminal::TakeStopSignals() {
   if (!stopRequested && !continued) return Input();
   const bool stop = stopRequested != 0;
   stopRequested = 0;
-  if (stop) Suspend();
+  if (stop) Suspend(false);
   continued = 0;
   Resume(stop);
   Input in;
   in.kind = Input::Redraw;
+  return in;
+}
+
+// What get_wch read: a key the terminal library decoded, an escape
+// sequence (or a paste) read on from its ESC, or a character.
+Input Terminal::Decode(int r, wint_t ch) {
+  if (r != KEY_CODE_YES) return ch == 27 ? ReadEscape() : InputFromCharacter(static_cast<char32_t>(ch));
+  Input in = FromCursesKey(static_cast<int>(ch));
+  if (in.kind == Input::None) {
+    const char* name = keyname(static_cast<int>(ch));
+    Log("unknown: " + (name ? std::string(name) : "key code " + std::to_string(static_cast<int>(ch))));
+  }
   return in;
 }
 
@@ -316,9 +382,8 @@ Input Terminal::Read() {
       in.kind = Input::Resize;
       return in;
     }
-    if (r == KEY_CODE_YES) in = FromCursesKey(static_cast<int>(ch));
-    else if (ch == 27) in = ReadEscape();
-    else in = InputFromCharacter(static_cast<char32_t>(ch));
+    in = Decode(r, ch);
+    if (in.kind == Input::Paste) return in;
     if (in.kind != Input::Key) continue;
     if (in.key.Is(VkF(12))) {
       ctrlPrefix_ = !ctrlPrefix_;  // F12: the next key is taken with Ctrl
@@ -328,6 +393,11 @@ Input Terminal::Read() {
     if (in.key.Is('L', KeyModCtrl)) {
       // Ctrl+L: whatever the terminal shows now, the next picture goes out whole.
       clearok(curscr, TRUE);
+      in.kind = Input::Redraw;
+    } else if (in.key.Is('Z', KeyModCtrl)) {
+      // Ctrl+Z: velk stops as the terminal's suspend character would stop it.
+      Suspend(true);
+      Resume(true);
       in.kind = Input::Redraw;
     }
     return in;

@@ -1,8 +1,9 @@
-// The terminal itself: taking it over and giving it back (ncursesw, the
-// extended key reports, Ctrl+Z and the return from it; a termination signal
-// is carried out at the next wait for a key, through velk's shutdown) and
-// reading what the user does, one key at a time, with velk's stand-ins and
-// the Ctrl prefix key (F12) applied.
+// The terminal itself: taking it over and giving it back (ncursesw in raw
+// mode, the extended key reports and the bracketed paste, Ctrl+Z and the
+// return from it; a termination signal is carried out at the next wait for
+// a key, through velk's shutdown) and reading what the user does, one key or
+// paste at a time, with velk's stand-ins and the Ctrl prefix key (F12)
+// applied.
 #pragma once
 
 #include <cstdio>
@@ -42,11 +43,12 @@ class Terminal {
   void Stop();
   bool Started() const { return started_; }
 
-  // The next key, resize or request to paint the screen afresh. F12 arms
-  // the Ctrl prefix and is not reported. Ctrl+L is not reported as a key:
-  // it asks for the screen to be painted afresh (Input::Redraw). So does the
-  // return from Ctrl+Z (the terminal is given back while velk is stopped)
-  // or from any other stop, with the size read again.
+  // The next key, paste, resize or request to paint the screen afresh. F12
+  // arms the Ctrl prefix and is not reported. Ctrl+L is not reported as a
+  // key: it asks for the screen to be painted afresh (Input::Redraw). So
+  // does the return from Ctrl+Z, the key or the signal (the terminal is
+  // given back while velk is stopped), or from any other stop, with the
+  // size read again.
   Input Read();
   // Whether the next key will be taken with Ctrl.
   bool CtrlPrefixArmed() const { return ctrlPrefix_; }
@@ -54,12 +56,17 @@ class Terminal {
  private:
   void LearnExtendedKeys();
   Input FromCursesKey(int code) const;
+  Input Decode(int r, wint_t ch);
   Input ReadEscape();
+  Input ReadPaste();
   Input Finish(Input in);
+  // A line in the key log, when there is one.
+  void Log(const std::string& line);
   // Carries out a stop (Ctrl+Z) or the return from one, when a signal asked
   // for it; None when none did.
   Input TakeStopSignals();
-  void Suspend();
+  // group: stop the whole process group (the Ctrl+Z key), else velk alone.
+  void Suspend(bool group);
   // suspended: velk gave the terminal back itself (Suspend) before the stop.
   void Resume(bool suspended);
 

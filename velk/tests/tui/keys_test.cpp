@@ -95,6 +95,22 @@ TEST(TuiKeys, PlainCharacters) {
   EXPECT_EQ(dot.key.vk, 0);
   EXPECT_EQ(dot.key.ch, U'.');
   EXPECT_EQ(InputFromCharacter(U'\u00E9').key.ch, U'\u00E9');
+  // Keys without a key code are named by their character (the key log's
+  // names), with Ctrl and Alt too; Ctrl with \ ] ^ _ arrives as such a key.
+  EXPECT_EQ(KeyName(dot.key), ".");
+  EXPECT_EQ(KeyName(InputFromCharacter(U'\u65E5').key), "\u65E5");
+  EXPECT_EQ(KeyName(InputFromCharacter(0x1C).key), "Ctrl+\\");
+  EXPECT_EQ(KeyName(InputFromCharacter(0x1F).key), "Ctrl+_");
+  EXPECT_EQ(KeyName(InputFromCharacter(3).key), "Ctrl+C");
+  EXPECT_EQ(KeyName(DecodeEscapeSequence(".").key), "Alt+.");
+  EXPECT_EQ(KeyName(DecodeEscapeSequence("[46;5u").key), "Ctrl+.");
+}
+
+TEST(TuiKeys, APasteIsTextWithLineBreaksAsBlanks) {
+  EXPECT_EQ(PastedText(U"one\ntwo\r\nthree\rfour"), U"one two three four") << "CR LF is one break";
+  EXPECT_EQ(PastedText(U"a\tb\x1b[Ac\x7f\u0085d"), U"a b[Acd") << "a tab a blank, control characters dropped";
+  EXPECT_EQ(PastedText(U"\u20AC \u65E5"), U"\u20AC \u65E5") << "characters the code page lacks go on to be refused";
+  EXPECT_EQ(PastedText(U""), U"");
 }
 
 TEST(TuiKeys, StandInsReachTheListScreensKeys) {

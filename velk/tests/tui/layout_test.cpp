@@ -124,6 +124,50 @@ TEST(TuiDialogLayout, WithoutAFrameANarrowerScreenCutsAtItsEdge) {
   EXPECT_EQ(places[1].width, 8);
 }
 
+// The plug-in's edit dialog as it lays it out for a console `columns` wide
+// (its labels from the language file; frame and fields stretched by the
+// width less 80, less one more when that is not 0), and the dialog's width.
+std::vector<HostDialogItem> PluginDialog(int columns, int& width) {
+  int stretch = columns - 80;
+  if (stretch != 0) --stretch;
+  width = 76 + stretch;
+  std::vector<HostDialogItem> items = {Item(DialogItemFrame, 3, 1, 72 + stretch, "Edit association"),
+                                       Item(DialogItemCheckBox, 4, 2, 0, "Association (clear for a group header)"),
+                                       Item(DialogItemEdit, 4, 3, 70 + stretch, "*.zip", DialogHistoryFlag),
+                                       Item(DialogItemText, 4, 4, 0, "Description:"),
+                                       Item(DialogItemText, 4, 6, 4, "", DialogSeparatorFlags),
+                                       Item(DialogItemText, 4, 9, 0, "Alternative execute command:"),
+                                       Item(DialogItemEdit, 4, 10, 70 + stretch, ""),
+                                       Item(DialogItemButton, 0, 20, 0, "Ok", DialogButtonRowFlag),
+                                       Item(DialogItemButton, 0, 20, 0, "Cancel", DialogButtonRowFlag)};
+  items[1].bottom = items[1].top;
+  return items;
+}
+
+TEST(TuiDialogLayout, AtEveryConsoleAndScreenWidthEveryTextStaysInsideTheFrame) {
+  // From the narrowest terminal velk draws on; the dialog laid out for the
+  // console's width and shown at that width or on a narrower screen.
+  for (int columns = 32; columns <= 200; ++columns) {
+    int width = 0;
+    const std::vector<HostDialogItem> items = PluginDialog(columns, width);
+    const int n = static_cast<int>(items.size());
+    for (int shown = width; shown >= std::min(width, 32); --shown) {
+      SCOPED_TRACE(testing::Message() << "console " << columns << ", dialog " << width << ", shown in " << shown);
+      const auto places = LayoutDialog(items.data(), n, width, shown);
+      const int left = places[0].x, right = places[0].x + places[0].width - 1;
+      ASSERT_LE(right, shown - 1) << "the frame itself";
+      for (int i = 1; i < n; ++i) {
+        const ItemPlace& p = places[static_cast<size_t>(i)];
+        if (p.width == 0) continue;
+        // An edit field's history mark stands in the column after it.
+        const int end = p.x + p.width - 1 + (items[static_cast<size_t>(i)].kind == DialogItemEdit ? 1 : 0);
+        EXPECT_GT(p.x, left) << "item " << i;
+        EXPECT_LT(end, right) << "item " << i;
+      }
+    }
+  }
+}
+
 // Checks what a field shows against the rules, for one text, cursor,
 // width and earlier first character.
 void ExpectSoundView(size_t length, size_t cursor, size_t width, size_t previous) {

@@ -42,6 +42,18 @@ TEST(TuiMenuLayout, ABoxIsCentredAndAsTallAsTheScreenAllows) {
   MenuLines titled = Box(2, 4);
   titled.title = std::wstring(30, L't');
   EXPECT_EQ(LayOutMenu(titled, 32, 100).w, 30 + 6 + 2);
+  // A bottom line longer than the edge can hold (the plug-in's, at 80
+  // columns): its last words stand in the edge, the words before them on a
+  // line inside the box under the list, which shows a line fewer.
+  MenuLines keys = Box(40, 60);
+  keys.bottom = L"Ins, F4 Edit, Del, Space Mark, Ctrl+Up/Down Move, Ctrl+F1-F5 Sort, Ctrl+1-3 Columns";
+  g = LayOutMenu(keys, 24, 80);
+  ASSERT_EQ(g.footer.size(), 1u);
+  EXPECT_EQ(g.footer[0] + L" " + g.bottom, keys.bottom) << "nothing lost";
+  EXPECT_LE(static_cast<int>(g.footer[0].size()), g.w - 6);
+  EXPECT_EQ(g.visible, 24 - 2 - 2 - 1);
+  EXPECT_EQ(g.h, g.visible + 2 + 1);
+  EXPECT_TRUE(LayOutMenu(keys, 32, 100).footer.empty()) << "wide enough, the edge holds all of it";
   // Even an empty menu shows one (empty) line.
   EXPECT_EQ(LayOutMenu(Box(0, 0), 32, 100).visible, 1);
   EXPECT_EQ(LayOutMenu(Box(9, 10), 3, 100).visible, 1) << "a tiny screen";
@@ -61,6 +73,8 @@ TEST(TuiMenuLayout, ADropDownListStaysUnderItsFieldAndOnTheScreen) {
   m.fixedY = 25;
   g = LayOutMenu(m, 32, 100);
   EXPECT_EQ(g.visible, 4) << "room down to the key bar";
+  m.maxWidth = 12;
+  EXPECT_EQ(LayOutMenu(m, 32, 100).w, 12) << "no wider than it may be, however long its lines";
 }
 
 TEST(TuiMenuLayout, TheModelIsLaidOutForTheScreenItIsPaintedOn) {
@@ -163,6 +177,25 @@ TEST(TuiHelpView, LinksAreSelectedFollowedAndTheTrailLeadsBack) {
   v.Feed(Key(VkF(1), KeyModShift));
   EXPECT_EQ(v.Topic().name, "Contents");
   EXPECT_EQ(v.Feed(Key(VkF(10))), Step::Closed);
+}
+
+TEST(TuiHelpView, LinesWiderThanTheWindowScrollSideways) {
+  HelpFile help;
+  help.Parse("@Contents\nshort\n" + std::string(70, 'x') + " [[EditItem|far link]]\n@EditItem\nedit\n");
+  HelpView v(help, "", "Contents");
+  v.SetView(10, 40);
+  v.Feed(Key(VkLeft));
+  EXPECT_EQ(v.Column(), 0);
+  v.Feed(Key(VkRight));
+  EXPECT_EQ(v.Column(), 4);
+  for (int i = 0; i < 20; ++i) v.Feed(Key(VkRight));
+  EXPECT_EQ(v.Column(), 79 - 40) << "as far as the end of the longest line";
+  for (int i = 0; i < 20; ++i) v.Feed(Key(VkLeft));
+  EXPECT_EQ(v.Column(), 0);
+  v.Feed(Key(VkTab));
+  EXPECT_EQ(v.Column(), 39) << "the link selected comes into sight whole";
+  v.SetView(10, 80);
+  EXPECT_EQ(v.Column(), 0) << "a window that shows every column";
 }
 
 TEST(TuiHelpView, AMissingTopicOrFileIsShownAsSuch) {

@@ -11,7 +11,7 @@
 # beside copies of its language and help files), T (tmux on a socket of
 # its own), fail, screen, keys, type_text, esc, the wait_* functions,
 # write_table, start_velk / start_watched_velk, expect_status, quit_velk,
-# open_list, use_size, the repaint checks (check_repaint, step, one_list,
+# open_list, confirm_and_apply, use_size, the repaint checks (check_repaint, step, one_list,
 # whole_box, resize) and the registry file's (registry_has, apply_deletion,
 # ...), and passed, the end of every script.
 set -u
@@ -168,6 +168,17 @@ open_list() {
   wait_for "Plug-ins"
   keys Enter
   wait_for "associations"
+}
+
+# Confirms the edit dialog, leaves the list, applies the changes and quits
+# velk from its menu.
+confirm_and_apply() {
+  keys Enter
+  wait_gone "Edit association"
+  esc
+  wait_for "Apply the changes?"
+  keys Enter
+  quit_velk
 }
 
 # ---- repaint checks: what velk draws ----------------------------------------

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The list screen's keys that terminals send in many ways, and velk's
-# alternatives for them.
+# alternatives for them; the key log names every key, punctuation,
+# characters of other scripts and sequences velk does not know included.
 . "$(dirname "$0")/../tmux_lib.sh"
 write_table
-start_velk
+VELK_ENV=$keylog_env start_velk
 open_list
 wait_for "Description│Masks (3)"
 keys C-1
@@ -41,6 +42,13 @@ keys z i p
 wait_for "(2 of 3) associations: [ZIP]"
 keys BSpace BSpace BSpace
 wait_for "Description│Masks (3)"
+type_text ".é日"
+keys 'C-\'
+type_text $'\e[99~'
+synced
+for name in . é 日 'Ctrl+\' 'unknown: ESC [99~'; do
+  grep -qxF -- "$name" "$keylog" || fail "the key log does not name the key $name"
+done
 keys Escape
 wait_for "Apply the changes?"
 keys Right Enter

@@ -8,6 +8,8 @@ check_repaint "start"
 step "open" Enter
 wait_for "(25) associations"
 one_list "open"
+# The bottom line whole, also where the box's edge cannot hold it.
+wait_for "Ctrl+1-3 Columns"
 type_text z
 check_repaint "filter z"
 wait_for "(7 of 25) associations: [Z]"
@@ -31,6 +33,7 @@ step "typed" Tab
 type_text "New files"
 step "history" Up C-Down
 wait_for "═ History ═"
+whole_box "Edit association"
 esc
 check_repaint "history closed"
 wait_gone "═ History ═"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# SIGINT (Ctrl+C), SIGHUP and SIGTERM at velk's menu, in the list and in a
+# SIGINT, SIGHUP and SIGTERM sent to velk at its menu, in the list and in a
 # dialog, after an applied change, at three sizes: velk gives the terminal
 # back, says why it ended, and the registry file holds what the plug-in
-# stored.
+# stored. (Ctrl+C at the keyboard is a key: ctrl_keys.sh.)
 . "$(dirname "$0")/../tmux_lib.sh"
 joined_lines=1
 for s in $all_sizes; do
@@ -18,7 +18,7 @@ for s in $all_sizes; do
         dialog) keys Enter; wait_for "Text files"; keys Down F4; wait_for "Edit association" ;;
       esac
       case $sig in
-        INT) keys C-c; status=130 ;;
+        INT) kill -s INT "$(cat "$work/velk.pid")"; status=130 ;;
         HUP) kill -s HUP "$(cat "$work/velk.pid")"; status=129 ;;
         TERM) kill -s TERM "$(cat "$work/velk.pid")"; status=143 ;;
       esac

@@ -197,6 +197,27 @@ TEST(DialogModel, ACharacterTheCodePageLacksIsRefusedAndReported) {
   EXPECT_EQ(m.Refused(), 0u);
 }
 
+TEST(DialogModel, APasteIsTypedIntoTheFocusedFieldAndIsNeverKeys) {
+  Dialog d;
+  DialogModel m(d.view, &d.history);
+  EXPECT_FALSE(m.Paste(U"x")) << "the check box has the focus: nothing takes a paste";
+  EXPECT_TRUE(m.Checked(1));
+  ASSERT_TRUE(m.SetFocus(4));
+  Press(m, {"Home"});
+  // What would be keys (a blank, +, letters in upper case) is text; the
+  // euro sign is refused as typing it is, the rest goes in.
+  ASSERT_TRUE(m.Paste(U"New + \u20ACOld "));
+  EXPECT_EQ(m.Refused(), U'\u20AC');
+  EXPECT_EQ(m.Editor(4).Text(), "New + Old Zip files");
+  EXPECT_FALSE(m.Closed());
+  EXPECT_EQ(m.Focus(), 4);
+  ASSERT_TRUE(m.SetFocus(2));
+  Press(m, {"Ctrl+Down"});
+  ASSERT_NE(m.OpenHistory(), nullptr);
+  EXPECT_FALSE(m.Paste(U"*.zip")) << "the open history list takes no paste";
+  EXPECT_EQ(m.Editor(2).Text(), "");
+}
+
 TEST(DialogModel, ClosingWritesTextsAndCheckStatesBackAndKeepsTheHistoryName) {
   Dialog d;
   std::memset(d.items[4].text, 'x', sizeof d.items[4].text - 1);  // 511 characters

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,14 @@ struct File {
   std::vector<Key> keys;      // in file order; a key's parents need not be listed
 };
 
-// Parses the bytes of a .reg file. On failure returns false and sets error to
-// a message naming the line.
-bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error);
+// Asked now and then during a long read; true stops it.
+using StopCheck = std::function<bool()>;
+
+// Parses the bytes of a .reg file, in time linear in its size. On failure
+// returns false and sets error to a message naming the line; when stop
+// (if given) returns true, the reading ends that way within a few thousand
+// lines ("reading stopped").
+bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, const StopCheck& stop = nullptr);
 // Writes the REGEDIT4 form. Every byte of every value survives Parse(Write(f)).
 std::string Write(const File& file);
 // Sorts keys by path and each key's values by name, case-insensitively, so
@@ -39,6 +45,18 @@ void Canonicalize(File& file);
 // each byte is taken in the ANSI code page 1252 and compared by its lower
 // case; a name that is a prefix of another sorts first. 0 means the same name.
 int CompareNames(const std::string& a, const std::string& b);
+int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize);
+// The same order and match as function objects, for ordered and hash maps
+// keyed by names as the registry compares them.
+struct NameLess {
+  bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) < 0; }
+};
+struct NameEqual {
+  bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) == 0; }
+};
+struct NameHash {
+  size_t operator()(const std::string& name) const;
+};
 // The Unicode code point of a byte of the ANSI code page 1252.
 uint32_t AnsiToUnicode(uint8_t byte);
 

@@ -23,6 +23,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
+#include <unordered_map>
+#include <utility>
 
 namespace regfile {
 
@@ -33,7 +36,7 @@ enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, k
 
 // Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
 // undefined map to the C1 control of the same number, as Windows maps them.
-const uint16_t kCp1252High[32] = {
+constexpr uint16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
@@ -46,7 +49,7 @@ uint8_t UnicodeToAnsi(uint32_t codePoint) {
   return '?';  // the code page's default character
 }
 
-uint32_t LowerUnicode(uint32_t c) {
+constexpr uint32_t LowerUnicode(uint32_t c) {
   if (c >= 'A' && c <= 'Z') return c + 0x20;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
   switch (c) {
@@ -119,9 +122,42 @@ std::vector<uint8_t> WideDataToAnsi(const std::vector<uint8_t>& wide) {
 
 // ---- parsing ---------------------------------------------------------------
 
+// A value named again in the same key replaces the earlier one in its place:
+// the first keeps its position (and spelling) and takes the last one's type
+// and data. Sorting the value indices by name finds the repeats in n log n;
+// order is scratch space kept from one key to the next.
+void MergeRepeatedValues(Key& key, std::vector<size_t>& order) {
+  std::vector<Value>& values = key.values;
+  if (values.size() < 2) return;
+  order.resize(values.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&values](size_t x, size_t y) { return CompareNames(values[x].name, values[y].name) < 0; });
+  std::vector<bool> dropped(values.size(), false);
+  bool anyDropped = false;
+  for (size_t run = 0, end = 1; run < order.size(); run = end++) {
+    while (end < order.size() && CompareNames(values[order[end]].name, values[order[run]].name) == 0) ++end;
+    if (end - run < 2) continue;
+    Value& kept = values[order[run]];  // the first in the file: the sort is stable
+    Value& last = values[order[end - 1]];
+    kept.type = last.type;
+    kept.data = std::move(last.data);
+    for (size_t k = run + 1; k < end; ++k) dropped[order[k]] = true;
+    anyDropped = true;
+  }
+  if (!anyDropped) return;
+  size_t out = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (dropped[i]) continue;
+    if (out != i) values[out] = std::move(values[i]);
+    ++out;
+  }
+  values.resize(out);
+}
+
 class Parser {
  public:
-  Parser(const Decoded& decoded, File& out) : in(decoded), file(out) {}
+  Parser(const Decoded& decoded, File& out, const StopCheck& stop) : in(decoded), file(out), stopRequested(stop) {}
 
   bool Run(std::string& error);
 
@@ -142,15 +178,20 @@ class Parser {
   void StoreValue(Value value);
   bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
   bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
+  bool ParseLine(const Line& line, bool& headerSeen);
   Key& CurrentKey() { return file.keys[currentKey]; }
 
   const Decoded& in;
   File& file;
+  const StopCheck& stopRequested;
   std::string error;
   size_t cursor = 0;
   int lineNumber = 0;
   bool version5 = false;
   long currentKey = -1;
+  // Every key read so far, by its folded name: a key named again (in any
+  // letter case) is found at once however many keys came before.
+  std::unordered_map<std::string, size_t, NameHash, NameEqual> keyIndex;
 };
 
 bool Parser::NextLine(Line& line) {
@@ -178,40 +219,17 @@ size_t SkipBlanks(const std::vector<uint32_t>& line, size_t pos) {
 
 bool IsBlankLine(const std::vector<uint32_t>& line) { return SkipBlanks(line, 0) == line.size(); }
 
+// How many lines the reader takes between two looks at its stop check.
+constexpr int kLinesBetweenStopChecks = 4096;
+
 bool Parser::Run(std::string& errorOut) {
   Line line;
   bool headerSeen = false;
   while (NextLine(line)) {
-    if (IsBlankLine(line)) continue;
-    size_t start = SkipBlanks(line, 0);
-    if (!headerSeen) {
-      std::string header = ToBytes(line, start, line.size());
-      while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
-      if (header == "REGEDIT4") {
-        version5 = false;
-      } else if (header == "Windows Registry Editor Version 5.00") {
-        version5 = true;
-      } else {
-        Fail("not a registry file (expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\")");
-        errorOut = error;
-        return false;
-      }
-      headerSeen = true;
-      continue;
-    }
-    bool ok = true;
-    if (line[start] == ';') continue;
-    if (line[start] == '[') {
-      ok = ParseKey(line);
-    } else if (line[start] == '"' || line[start] == '@') {
-      ok = ParseValue(line);
-    } else {
-      ok = Fail("unexpected text");
-    }
-    if (!ok) {
-      errorOut = error;
-      return false;
-    }
+    if (stopRequested && lineNumber % kLinesBetweenStopChecks == 0 && stopRequested()) Fail("reading stopped");
+    else if (ParseLine(line, headerSeen)) continue;
+    errorOut = error;
+    return false;
   }
   if (!headerSeen) {
     lineNumber = std::max(lineNumber, 1);
@@ -219,7 +237,32 @@ bool Parser::Run(std::string& errorOut) {
     errorOut = error;
     return false;
   }
+  std::vector<size_t> order;
+  for (Key& key : file.keys) MergeRepeatedValues(key, order);
   return true;
+}
+
+// One line: the header first, then keys, values and comments.
+bool Parser::ParseLine(const Line& line, bool& headerSeen) {
+  if (IsBlankLine(line)) return true;
+  size_t start = SkipBlanks(line, 0);
+  if (!headerSeen) {
+    std::string header = ToBytes(line, start, line.size());
+    while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+    if (header == "REGEDIT4") {
+      version5 = false;
+    } else if (header == "Windows Registry Editor Version 5.00") {
+      version5 = true;
+    } else {
+      return Fail("not a registry file (expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\")");
+    }
+    headerSeen = true;
+    return true;
+  }
+  if (line[start] == ';') return true;
+  if (line[start] == '[') return ParseKey(line);
+  if (line[start] == '"' || line[start] == '@') return ParseValue(line);
+  return Fail("unexpected text");
 }
 
 bool Parser::ParseKey(const Line& line) {
@@ -231,14 +274,9 @@ bool Parser::ParseKey(const Line& line) {
   if (start < end && line[start] == '-') return Fail("deleting keys ([-...]) is not supported");
   std::string path = ToBytes(line, start, end);
   if (path.empty()) return Fail("empty key name");
-  for (size_t i = 0; i < file.keys.size(); ++i) {
-    if (CompareNames(file.keys[i].path, path) == 0) {
-      currentKey = static_cast<long>(i);
-      return true;
-    }
-  }
-  file.keys.push_back(Key{path, {}});
-  currentKey = static_cast<long>(file.keys.size() - 1);
+  auto found = keyIndex.emplace(path, file.keys.size());
+  if (found.second) file.keys.push_back(Key{std::move(path), {}});
+  currentKey = static_cast<long>(found.first->second);
   return true;
 }
 
@@ -391,18 +429,9 @@ bool Parser::ParseHexData(const Line& line, size_t pos, Value& value) {
   return true;
 }
 
-// A value named again in the same key replaces the earlier one in its place.
-void Parser::StoreValue(Value value) {
-  Key& key = CurrentKey();
-  for (Value& existing : key.values) {
-    if (CompareNames(existing.name, value.name) == 0) {
-      existing.type = value.type;
-      existing.data = std::move(value.data);
-      return;
-    }
-  }
-  key.values.push_back(std::move(value));
-}
+// Values are kept in the order read; a name met again in the same key is
+// merged once the whole file is read (MergeRepeatedValues).
+void Parser::StoreValue(Value value) { CurrentKey().values.push_back(std::move(value)); }
 
 // ---- writing ----------------------------------------------------------------
 
@@ -477,29 +506,33 @@ void WriteValue(std::string& out, const Value& value) {
   out += "\r\n";
 }
 
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == '\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
+// Compares two key paths as the registry orders its tree: name by name
+// (empty parts skipped), so that a key's children come right after it,
+// before a sibling whose name only starts like it.
+int ComparePaths(const std::string& a, const std::string& b) {
+  size_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.size() && a[i] == '\\') ++i;
+    while (j < b.size() && b[j] == '\\') ++j;
+    if (i == a.size() || j == b.size()) return (i == a.size() ? 0 : 1) - (j == b.size() ? 0 : 1);
+    const size_t endA = std::min(a.find('\\', i), a.size()), endB = std::min(b.find('\\', j), b.size());
+    const int c = CompareNames(a.data() + i, endA - i, b.data() + j, endB - j);
+    if (c != 0) return c;
+    i = endA;
+    j = endB;
   }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
 }
 
-int ComparePaths(const std::string& a, const std::string& b) {
-  std::vector<std::string> pa = SplitPath(a), pb = SplitPath(b);
-  for (size_t i = 0; i < pa.size() && i < pb.size(); ++i) {
-    int c = CompareNames(pa[i], pb[i]);
-    if (c != 0) return c;
+// The lower case of each byte's character, as the registry matches names;
+// made by the compiler, so that it is there before any static constructor
+// compares a name.
+struct FoldTable {
+  uint32_t folded[256] = {};
+  constexpr FoldTable() {
+    for (int b = 0; b < 256; ++b) folded[b] = LowerUnicode(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
   }
-  return pa.size() < pb.size() ? -1 : (pa.size() > pb.size() ? 1 : 0);
-}
+};
+constexpr FoldTable kFold;
 
 }  // namespace
 
@@ -508,17 +541,24 @@ uint32_t AnsiToUnicode(uint8_t byte) {
   return byte;
 }
 
-int CompareNames(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
+int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize) {
+  const size_t n = std::min(aSize, bSize);
   for (size_t i = 0; i < n; ++i) {
-    uint32_t ca = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(a[i])));
-    uint32_t cb = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(b[i])));
+    const uint32_t ca = kFold.folded[static_cast<uint8_t>(a[i])], cb = kFold.folded[static_cast<uint8_t>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
   }
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  return aSize < bSize ? -1 : (aSize > bSize ? 1 : 0);
 }
 
-bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error) {
+int CompareNames(const std::string& a, const std::string& b) { return CompareNames(a.data(), a.size(), b.data(), b.size()); }
+
+size_t NameHash::operator()(const std::string& name) const {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a over the folded characters
+  for (char c : name) h = (h ^ kFold.folded[static_cast<uint8_t>(c)]) * 1099511628211ull;
+  return static_cast<size_t>(h);
+}
+
+bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, const StopCheck& stop) {
   Decoded decoded;
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
     decoded.unicode = true;
@@ -533,7 +573,7 @@ bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error) {
     decoded.chars.assign(bytes.begin(), bytes.end());
   }
   File parsed;
-  Parser parser(decoded, parsed);
+  Parser parser(decoded, parsed, stop);
   if (!parser.Run(error)) return false;
   out = std::move(parsed);
   return true;
@@ -550,11 +590,15 @@ std::string Write(const File& file) {
 }
 
 void Canonicalize(File& file) {
-  std::stable_sort(file.keys.begin(), file.keys.end(),
-                   [](const Key& a, const Key& b) { return ComparePaths(a.path, b.path) < 0; });
+  const auto pathLess = [](const Key& a, const Key& b) { return ComparePaths(a.path, b.path) < 0; };
+  const auto nameLess = [](const Value& a, const Value& b) { return CompareNames(a.name, b.name) < 0; };
+  // An export of the registry's tree is in this order already: one pass
+  // tells, and the sort is left out.
+  if (!std::is_sorted(file.keys.begin(), file.keys.end(), pathLess))
+    std::stable_sort(file.keys.begin(), file.keys.end(), pathLess);
   for (Key& key : file.keys) {
-    std::stable_sort(key.values.begin(), key.values.end(),
-                     [](const Value& a, const Value& b) { return CompareNames(a.name, b.name) < 0; });
+    if (!std::is_sorted(key.values.begin(), key.values.end(), nameLess))
+      std::stable_sort(key.values.begin(), key.values.end(), nameLess);
   }
 }
 

@@ -3,7 +3,10 @@
 //
 //  - Key and value names match without regard to case (code page 1252 taken
 //    as Unicode, lower-cased) and keep the spelling they were created with.
-//  - Subkeys and values are kept, and enumerated, in that name order.
+//  - Subkeys and values are kept, and enumerated, in that name order. A key's
+//    subkeys are an ordered map by name, so that finding, adding and
+//    deleting one takes log n steps among n siblings, and enumerating them
+//    by index 0, 1, 2, ... walks the map once.
 //  - A subkey argument longer than 260 characters fails with ERROR_MORE_DATA,
 //    one name longer than 256 with ERROR_INVALID_PARAMETER, a leading
 //    backslash with ERROR_BAD_PATHNAME; empty path parts are skipped.
@@ -27,6 +30,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -49,12 +54,20 @@ struct StoredValue {
   std::vector<uint8_t> data;
 };
 
-struct Node {
+struct Node;
+using Children = std::map<std::string, std::shared_ptr<Node>, regfile::NameLess>;  // in name order
+
+struct Node : std::enable_shared_from_this<Node> {
   std::string name;
   Node* parent = nullptr;
   bool deleted = false;
-  std::vector<std::shared_ptr<Node>> children;  // in name order
-  std::vector<StoredValue> values;              // in name order
+  Children children;
+  std::vector<StoredValue> values;  // in name order
+  // Where the last enumeration of the subkeys stood (index and position);
+  // forgotten whenever a subkey is added or deleted.
+  size_t enumIndex = 0;
+  Children::iterator enumAt;
+  bool enumValid = false;
 };
 
 }  // namespace
@@ -109,16 +122,6 @@ LONG Resolve(Registry& r, HKEY key, Node*& node, REGSAM& access) {
   return ERROR_SUCCESS;
 }
 
-std::shared_ptr<Node> SharedOf(Registry& r, Node* node) {
-  if (node == r.currentUser.get()) return r.currentUser;
-  if (node == r.localMachine.get()) return r.localMachine;
-  if (node == r.classesRoot.get()) return r.classesRoot;
-  for (const auto& child : node->parent->children) {
-    if (child.get() == node) return child;
-  }
-  return nullptr;
-}
-
 // Splits a subkey argument into its names, with the checks the real calls
 // make. Null and "" give no names.
 LONG SplitSubkey(const char* subKey, std::vector<std::string>& names) {
@@ -142,24 +145,40 @@ LONG SplitSubkey(const char* subKey, std::vector<std::string>& names) {
   return ERROR_SUCCESS;
 }
 
-std::vector<std::shared_ptr<Node>>::iterator FindChildPosition(Node* node, const std::string& name) {
-  return std::lower_bound(node->children.begin(), node->children.end(), name,
-                          [](const std::shared_ptr<Node>& child, const std::string& n) { return Less(child->name, n); });
-}
-
 Node* FindChild(Node* node, const std::string& name) {
-  auto it = FindChildPosition(node, name);
-  if (it != node->children.end() && regfile::CompareNames((*it)->name, name) == 0) return it->get();
-  return nullptr;
+  auto it = node->children.find(name);
+  return it == node->children.end() ? nullptr : it->second.get();
 }
 
 Node* AddChild(Node* node, const std::string& name) {
-  auto it = FindChildPosition(node, name);
-  if (it != node->children.end() && regfile::CompareNames((*it)->name, name) == 0) return it->get();
+  auto it = node->children.lower_bound(name);
+  if (it != node->children.end() && regfile::CompareNames(it->first, name) == 0) return it->second.get();
   auto child = std::make_shared<Node>();
   child->name = name;
   child->parent = node;
-  return node->children.insert(it, child)->get();
+  node->enumValid = false;
+  return node->children.emplace_hint(it, name, std::move(child))->second.get();
+}
+
+void RemoveChild(Node* node, Node* child) {
+  const std::string name = child->name;  // erasing may free child
+  node->children.erase(name);
+  node->enumValid = false;
+}
+
+// The subkey at index in name order, nullptr past the last. An enumeration
+// asks for 0, 1, 2, ... (or for 0 again and again while deleting): each step
+// starts from where the last one stood.
+Node* ChildAt(Node* node, size_t index) {
+  if (index >= node->children.size()) return nullptr;
+  if (!node->enumValid || index < node->enumIndex) {
+    node->enumAt = node->children.begin();
+    node->enumIndex = 0;
+    node->enumValid = true;
+  }
+  node->enumAt = std::next(node->enumAt, static_cast<std::ptrdiff_t>(index - node->enumIndex));
+  node->enumIndex = index;
+  return node->enumAt->second.get();
 }
 
 Node* Walk(Node* node, const std::vector<std::string>& names) {
@@ -205,11 +224,11 @@ void SetValue(Node* node, const std::string& name, DWORD type, const uint8_t* da
 
 void MarkDeleted(Node* node) {
   node->deleted = true;
-  for (const auto& child : node->children) MarkDeleted(child.get());
+  for (const auto& child : node->children) MarkDeleted(child.second.get());
 }
 
 HKEY NewHandle(Registry& r, Node* node, REGSAM access) {
-  auto* handle = new WinportKey{SharedOf(r, node), access};
+  auto* handle = new WinportKey{node->shared_from_this(), access};
   r.handles.insert(handle);
   return handle;
 }
@@ -271,7 +290,9 @@ void ExportNode(const Node* node, const std::string& path, regfile::File& out, b
     for (const StoredValue& v : node->values) key.values.push_back(regfile::Value{v.name, v.type, v.data});
     out.keys.push_back(std::move(key));
   }
-  for (const auto& child : node->children) ExportNode(child.get(), path + "\\" + child->name, out, true);
+  for (const auto& child : node->children) {
+    ExportNode(child.second.get(), path + "\\" + child.second->name, out, true);
+  }
 }
 
 const char kHiveName[] = "HKEY_CURRENT_USER";
@@ -357,8 +378,9 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
   if (call.Failed()) return call.code;
   if ((call.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= call.node->children.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& childName = call.node->children[index]->name;
+  const Node* child = ChildAt(call.node, index);
+  if (!child) return ERROR_NO_MORE_ITEMS;
+  const std::string& childName = child->name;
   if (*nameSize <= childName.size()) return ERROR_MORE_DATA;
   std::memcpy(name, childName.c_str(), childName.size() + 1);
   *nameSize = static_cast<DWORD>(childName.size());
@@ -401,11 +423,9 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   if (code != ERROR_SUCCESS) return code;
   if (target->parent == nullptr || !target->children.empty()) return ERROR_ACCESS_DENIED;
   Node* parent = target->parent;
-  auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                         [target](const std::shared_ptr<Node>& child) { return child.get() == target; });
   MarkDeleted(target);
   target->parent = nullptr;
-  parent->children.erase(it);
+  RemoveChild(parent, target);  // the last reference to target unless a handle holds it
   return ERROR_SUCCESS;
 }
 
@@ -438,10 +458,11 @@ void WinportRegistryClear() {
   std::lock_guard<std::mutex> lock(r.mutex);
   ++r.changes;
   for (const auto& child : r.currentUser->children) {
-    MarkDeleted(child.get());
-    child->parent = nullptr;
+    MarkDeleted(child.second.get());
+    child.second->parent = nullptr;
   }
   r.currentUser->children.clear();
+  r.currentUser->enumValid = false;
   r.currentUser->values.clear();
 }
 

@@ -33,10 +33,12 @@ bool ExportBranch(regfile::File& file, std::string& error);
 // velk\registry.reg in %APPDATA%.
 std::string DefaultRegistryPath();
 
-// Loads path into the registry, or the sample table when path does not
-// exist (sampleUsed is then true). False with error for a file that cannot
-// be read or parsed, or that holds keys outside the branch. (Writing the
-// file back is core/registry_store.h's.)
-bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
+// Loads a registry file's bytes into the registry, or the sample table when
+// bytes is null. False with error (starting with the file's name) for bytes
+// that do not parse, or that hold keys outside the branch, or when stop
+// returned true during the reading. (Reading and writing the file is
+// core/registry_store.h's.)
+bool LoadRegistry(const std::string& name, const std::string* bytes, std::string& error,
+                  const regfile::StopCheck& stop = nullptr);
 
 }  // namespace velk

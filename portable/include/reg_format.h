@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace regfile {
@@ -46,10 +47,16 @@ void Canonicalize(File& file);
 // case; a name that is a prefix of another sorts first. 0 means the same name.
 int CompareNames(const std::string& a, const std::string& b);
 int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize);
+inline int CompareNames(const std::string& a, std::string_view b) {
+  return CompareNames(a.data(), a.size(), b.data(), b.size());
+}
 // The same order and match as function objects, for ordered and hash maps
 // keyed by names as the registry compares them.
 struct NameLess {
-  bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) < 0; }
+  using is_transparent = void;  // ordered maps find views without making strings
+  bool operator()(std::string_view a, std::string_view b) const {
+    return CompareNames(a.data(), a.size(), b.data(), b.size()) < 0;
+  }
 };
 struct NameEqual {
   bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) == 0; }

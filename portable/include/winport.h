@@ -11,8 +11,10 @@
 // Removes every key and value below HKEY_CURRENT_USER.
 void WinportRegistryClear();
 // Adds the keys and values of a parsed .reg file. Key paths must start with
-// HKEY_CURRENT_USER; others are refused (false, error set).
-bool WinportRegistryImport(const regfile::File& file, std::string& error);
+// HKEY_CURRENT_USER; others are refused (false, error set) before anything
+// is added. When stop (if given) returns true, the import ends part way
+// ("importing stopped"), with some keys added.
+bool WinportRegistryImport(const regfile::File& file, std::string& error, const regfile::StopCheck& stop = nullptr);
 // Copies the branch below HKEY_CURRENT_USER\<rootPath> ("" for the whole hive)
 // into a .reg model, keys and values in the order the tree holds them.
 regfile::File WinportRegistryExport(const std::string& rootPath);

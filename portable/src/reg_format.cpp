@@ -63,11 +63,15 @@ constexpr uint32_t LowerUnicode(uint32_t c) {
 
 // ---- decoding the file into code units ------------------------------------
 
-// The file as a sequence of characters: raw bytes for an 8-bit file, Unicode
-// code points otherwise.
+// The file as a sequence of characters: the bytes themselves for an 8-bit
+// file (not copied), Unicode code points otherwise.
 struct Decoded {
-  std::vector<uint32_t> chars;
+  const std::vector<uint8_t>* bytes = nullptr;  // an 8-bit file
+  std::vector<uint32_t> chars;                 // a Unicode file, decoded
   bool unicode = false;
+
+  size_t size() const { return unicode ? chars.size() : bytes->size(); }
+  uint32_t operator[](size_t i) const { return unicode ? chars[i] : (*bytes)[i]; }
 };
 
 bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::vector<uint32_t>& out) {
@@ -189,23 +193,25 @@ class Parser {
   int lineNumber = 0;
   bool version5 = false;
   long currentKey = -1;
+  Line quoted;  // ParseQuoted's characters, kept from one text to the next
   // Every key read so far, by its folded name: a key named again (in any
   // letter case) is found at once however many keys came before.
   std::unordered_map<std::string, size_t, NameHash, NameEqual> keyIndex;
 };
 
 bool Parser::NextLine(Line& line) {
-  if (cursor >= in.chars.size()) return false;
+  if (cursor >= in.size()) return false;
   line.clear();
   ++lineNumber;
-  while (cursor < in.chars.size() && in.chars[cursor] != '\n') line.push_back(in.chars[cursor++]);
-  if (cursor < in.chars.size()) ++cursor;  // the '\n'
+  while (cursor < in.size() && in[cursor] != '\n') line.push_back(in[cursor++]);
+  if (cursor < in.size()) ++cursor;  // the '\n'
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
 
 std::string Parser::ToBytes(const Line& line, size_t from, size_t to) const {
   std::string out;
+  out.reserve(std::min(to, line.size()) - std::min(from, line.size()));
   for (size_t i = from; i < to && i < line.size(); ++i) {
     out.push_back(static_cast<char>(in.unicode ? UnicodeToAnsi(line[i]) : static_cast<uint8_t>(line[i])));
   }
@@ -283,7 +289,8 @@ bool Parser::ParseKey(const Line& line) {
 bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
   // pos is at the opening quote.
   ++pos;
-  Line chars;
+  Line& chars = quoted;
+  chars.clear();
   while (true) {
     if (pos >= line.size()) return Fail("text without closing quote");
     uint32_t c = line[pos++];
@@ -544,6 +551,7 @@ uint32_t AnsiToUnicode(uint8_t byte) {
 int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize) {
   const size_t n = std::min(aSize, bSize);
   for (size_t i = 0; i < n; ++i) {
+    if (a[i] == b[i]) continue;  // most bytes of two names that are compared are the same
     const uint32_t ca = kFold.folded[static_cast<uint8_t>(a[i])], cb = kFold.folded[static_cast<uint8_t>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
   }
@@ -570,7 +578,7 @@ bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, con
       return false;
     }
   } else {
-    decoded.chars.assign(bytes.begin(), bytes.end());
+    decoded.bytes = &bytes;
   }
   File parsed;
   Parser parser(decoded, parsed, stop);

@@ -36,6 +36,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reg_format.h"
@@ -122,42 +123,47 @@ LONG Resolve(Registry& r, HKEY key, Node*& node, REGSAM& access) {
   return ERROR_SUCCESS;
 }
 
+// The names of a key path, split at backslashes, empty parts skipped; views
+// into path.
+std::vector<std::string_view> PathNames(std::string_view path) {
+  std::vector<std::string_view> names;
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\') continue;
+    if (i > start) names.push_back(path.substr(start, i - start));
+    start = i + 1;
+  }
+  return names;
+}
+
 // Splits a subkey argument into its names, with the checks the real calls
 // make. Null and "" give no names.
-LONG SplitSubkey(const char* subKey, std::vector<std::string>& names) {
+LONG SplitSubkey(const char* subKey, std::vector<std::string_view>& names) {
   names.clear();
   if (subKey == nullptr || subKey[0] == 0) return ERROR_SUCCESS;
-  if (std::strlen(subKey) > MaxSubkeyChars) return ERROR_MORE_DATA;
+  const size_t length = std::strlen(subKey);
+  if (length > MaxSubkeyChars) return ERROR_MORE_DATA;
   if (subKey[0] == '\\') return ERROR_BAD_PATHNAME;
-  std::string part;
-  for (const char* p = subKey;; ++p) {
-    if (*p == '\\' || *p == 0) {
-      if (!part.empty()) {
-        if (part.size() > MaxKeyNameChars) return ERROR_INVALID_PARAMETER;
-        names.push_back(part);
-      }
-      part.clear();
-      if (*p == 0) break;
-    } else {
-      part.push_back(*p);
-    }
+  names = PathNames(std::string_view(subKey, length));
+  for (std::string_view name : names) {
+    if (name.size() > MaxKeyNameChars) return ERROR_INVALID_PARAMETER;
   }
   return ERROR_SUCCESS;
 }
 
-Node* FindChild(Node* node, const std::string& name) {
+Node* FindChild(Node* node, std::string_view name) {
   auto it = node->children.find(name);
   return it == node->children.end() ? nullptr : it->second.get();
 }
 
-Node* AddChild(Node* node, const std::string& name) {
+Node* AddChild(Node* node, std::string_view name) {
   auto it = node->children.lower_bound(name);
   if (it != node->children.end() && regfile::CompareNames(it->first, name) == 0) return it->second.get();
   auto child = std::make_shared<Node>();
-  child->name = name;
+  child->name = std::string(name);
   child->parent = node;
   node->enumValid = false;
-  return node->children.emplace_hint(it, name, std::move(child))->second.get();
+  return node->children.emplace_hint(it, child->name, child)->second.get();
 }
 
 void RemoveChild(Node* node, Node* child) {
@@ -181,8 +187,8 @@ Node* ChildAt(Node* node, size_t index) {
   return node->enumAt->second.get();
 }
 
-Node* Walk(Node* node, const std::vector<std::string>& names) {
-  for (const std::string& name : names) {
+Node* Walk(Node* node, const std::vector<std::string_view>& names) {
+  for (std::string_view name : names) {
     node = FindChild(node, name);
     if (!node) return nullptr;
   }
@@ -193,7 +199,7 @@ Node* Walk(Node* node, const std::vector<std::string>& names) {
 // for a malformed argument, ERROR_FILE_NOT_FOUND when a name along the way
 // is missing.
 LONG FindSubkey(Node* node, const char* subKey, Node*& target) {
-  std::vector<std::string> names;
+  std::vector<std::string_view> names;
   LONG code = SplitSubkey(subKey, names);
   if (code != ERROR_SUCCESS) return code;
   target = Walk(node, names);
@@ -323,12 +329,12 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   if (call.Open(key) != ERROR_SUCCESS) return call.code;
   Node* node = call.node;
-  std::vector<std::string> names;
+  std::vector<std::string_view> names;
   LONG code = SplitSubkey(subKey, names);
   if (code != ERROR_SUCCESS) return code;
   // Wine reports a new key when no subkey is named at all.
   bool created = names.empty();
-  for (const std::string& name : names) {
+  for (std::string_view name : names) {
     Node* child = FindChild(node, name);
     created = child == nullptr;
     node = created ? AddChild(node, name) : child;
@@ -466,36 +472,29 @@ void WinportRegistryClear() {
   r.currentUser->values.clear();
 }
 
-bool WinportRegistryImport(const regfile::File& file, std::string& error) {
+bool WinportRegistryImport(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   // Check every path first, so that a refused file changes nothing.
-  std::vector<std::vector<std::string>> paths;
+  const std::string_view hive = kHiveName;
   for (const regfile::Key& key : file.keys) {
     const std::string& path = key.path;
-    const size_t hive = sizeof kHiveName - 1;
-    if (path.size() < hive || regfile::CompareNames(path.substr(0, hive), kHiveName) != 0 ||
-        (path.size() > hive && path[hive] != '\\')) {
+    if (path.size() < hive.size() || regfile::CompareNames(path.data(), hive.size(), hive.data(), hive.size()) != 0 ||
+        (path.size() > hive.size() && path[hive.size()] != '\\')) {
       error = "key outside HKEY_CURRENT_USER: " + path;
       return false;
     }
-    std::vector<std::string> names;
-    std::string part;
-    for (size_t i = hive; i <= path.size(); ++i) {
-      if (i == path.size() || path[i] == '\\') {
-        if (!part.empty()) names.push_back(part);
-        part.clear();
-      } else {
-        part.push_back(path[i]);
-      }
-    }
-    paths.push_back(std::move(names));
   }
   ++r.changes;
-  for (size_t k = 0; k < file.keys.size(); ++k) {
+  size_t done = 0;
+  for (const regfile::Key& key : file.keys) {
+    if (stop && ++done % 1024 == 0 && stop()) {
+      error = "importing stopped";
+      return false;
+    }
     Node* node = r.currentUser.get();
-    for (const std::string& name : paths[k]) node = AddChild(node, name);
-    for (const regfile::Value& value : file.keys[k].values) {
+    for (std::string_view name : PathNames(std::string_view(key.path).substr(hive.size()))) node = AddChild(node, name);
+    for (const regfile::Value& value : key.values) {
       SetValue(node, value.name, value.type, value.data.data(), value.data.size());
     }
   }
@@ -506,21 +505,12 @@ regfile::File WinportRegistryExport(const std::string& rootPath) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   regfile::File out;
-  std::vector<std::string> names;
-  std::string part;
-  for (size_t i = 0; i <= rootPath.size(); ++i) {
-    if (i == rootPath.size() || rootPath[i] == '\\') {
-      if (!part.empty()) names.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(rootPath[i]);
-    }
-  }
+  const std::vector<std::string_view> names = PathNames(rootPath);
   Node* node = Walk(r.currentUser.get(), names);
   if (!node) return out;
   std::string path = kHiveName;
   Node* walk = r.currentUser.get();
-  for (const std::string& name : names) {
+  for (std::string_view name : names) {
     walk = FindChild(walk, name);
     path += "\\" + walk->name;  // the stored spelling
   }

@@ -349,6 +349,10 @@ bool RegistryStore::Load(bool& sampleUsed, std::string& error, const regfile::St
   }
   sampleUsed = !bytes;
   if (!LoadRegistry(path_, bytes ? &*bytes : nullptr, error, stop)) return false;
+  if (stop && stop()) {
+    error = "loading stopped";
+    return false;
+  }
   seenChanges_ = RegistryChanges();
   regfile::File loaded;
   if (!ExportBranch(loaded, error)) return false;

@@ -140,7 +140,7 @@ void CompleteAncestors(regfile::File& file) {
 
 #if defined(_WIN32)
 
-bool ImportBranch(const regfile::File& file, std::string& error) {
+bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   std::string branch = BelowHive(VelkBranch);
   LONG rc = DeleteTree(HKEY_CURRENT_USER, branch);
@@ -148,7 +148,12 @@ bool ImportBranch(const regfile::File& file, std::string& error) {
     error = "cannot clear HKEY_CURRENT_USER\\" + branch + " (error " + std::to_string(rc) + ")";
     return false;
   }
+  size_t done = 0;
   for (const regfile::Key& key : file.keys) {
+    if (stop && ++done % 256 == 0 && stop()) {
+      error = "importing stopped";
+      return false;
+    }
     HKEY handle;
     std::string sub = BelowHive(key.path);
     rc = RegCreateKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
@@ -195,10 +200,10 @@ std::string DefaultRegistryPath() {
 
 #else
 
-bool ImportBranch(const regfile::File& file, std::string& error) {
+bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   WinportRegistryClear();
-  return WinportRegistryImport(file, error);
+  return WinportRegistryImport(file, error, stop);
 }
 
 bool ExportBranch(regfile::File& file, std::string&) {
@@ -238,7 +243,7 @@ bool LoadRegistry(const std::string& name, const std::string* bytes, std::string
       return false;
     }
   }
-  return ImportBranch(file, error);
+  return ImportBranch(file, error, stop);
 }
 
 }  // namespace velk

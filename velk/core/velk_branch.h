@@ -24,8 +24,9 @@ bool CheckBranch(const regfile::File& file, std::string& error);
 // that the file lists each key of the branch once, as regedit exports do.
 void CompleteAncestors(regfile::File& file);
 
-// Replaces the branch in the current user's registry with the file's keys.
-bool ImportBranch(const regfile::File& file, std::string& error);
+// Replaces the branch in the current user's registry with the file's keys;
+// stops part way when stop (if given) returns true.
+bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop = nullptr);
 // The branch as it is now, in canonical order with all ancestors listed.
 bool ExportBranch(regfile::File& file, std::string& error);
 

@@ -38,6 +38,10 @@ using StopCheck = std::function<bool()>;
 bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, const StopCheck& stop = nullptr);
 // Writes the REGEDIT4 form. Every byte of every value survives Parse(Write(f)).
 std::string Write(const File& file);
+// Write's parts, for a writer that walks a tree of its own: the header,
+// then each key with its values.
+constexpr const char* kWriteHeader = "REGEDIT4\r\n\r\n";
+void WriteKey(std::string& out, const std::string& path, const std::vector<Value>& values);
 // Sorts keys by path and each key's values by name, case-insensitively, so
 // that two exports of the same registry are byte-identical.
 void Canonicalize(File& file);
@@ -59,10 +63,12 @@ struct NameLess {
   }
 };
 struct NameEqual {
-  bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) == 0; }
+  bool operator()(std::string_view a, std::string_view b) const {
+    return CompareNames(a.data(), a.size(), b.data(), b.size()) == 0;
+  }
 };
 struct NameHash {
-  size_t operator()(const std::string& name) const;
+  size_t operator()(std::string_view name) const;
 };
 // The Unicode code point of a byte of the ANSI code page 1252.
 uint32_t AnsiToUnicode(uint8_t byte);

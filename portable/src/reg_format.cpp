@@ -281,7 +281,12 @@ bool Parser::ParseKey(const Line& line) {
   std::string path = ToBytes(line, start, end);
   if (path.empty()) return Fail("empty key name");
   auto found = keyIndex.emplace(path, file.keys.size());
-  if (found.second) file.keys.push_back(Key{std::move(path), {}});
+  if (found.second) {
+    // A new key is likely to hold as many values as the one before it.
+    const size_t expected = file.keys.empty() ? 0 : file.keys.back().values.size();
+    file.keys.push_back(Key{std::move(path), {}});
+    file.keys.back().values.reserve(expected);
+  }
   currentKey = static_cast<long>(found.first->second);
   return true;
 }
@@ -400,6 +405,7 @@ bool Parser::ParseTextData(const Line& line, size_t pos, Value& value) {
   size_t rest = SkipBlanks(line, pos);
   if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
   value.type = kRegSz;
+  value.data.reserve(text.size() + 1);
   value.data.assign(text.begin(), text.end());
   value.data.push_back(0);
   return true;
@@ -442,7 +448,7 @@ void Parser::StoreValue(Value value) { CurrentKey().values.push_back(std::move(v
 
 // ---- writing ----------------------------------------------------------------
 
-void AppendEscaped(std::string& out, const std::string& text) {
+void AppendEscaped(std::string& out, std::string_view text) {
   for (char ch : text) {
     switch (ch) {
       case '\\': out += "\\\\"; break;
@@ -492,7 +498,7 @@ void WriteValue(std::string& out, const Value& value) {
   }
   if (value.type == kRegSz && QuotableText(value.data)) {
     out.push_back('"');
-    AppendEscaped(out, std::string(value.data.begin(), value.data.end() - 1));
+    AppendEscaped(out, std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
     out.push_back('"');
   } else if (value.type == kRegDword && value.data.size() == 4) {
     char number[16];
@@ -560,7 +566,7 @@ int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize) {
 
 int CompareNames(const std::string& a, const std::string& b) { return CompareNames(a.data(), a.size(), b.data(), b.size()); }
 
-size_t NameHash::operator()(const std::string& name) const {
+size_t NameHash::operator()(std::string_view name) const {
   uint64_t h = 14695981039346656037ull;  // FNV-1a over the folded characters
   for (char c : name) h = (h ^ kFold.folded[static_cast<uint8_t>(c)]) * 1099511628211ull;
   return static_cast<size_t>(h);
@@ -587,13 +593,17 @@ bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, con
   return true;
 }
 
+void WriteKey(std::string& out, const std::string& path, const std::vector<Value>& values) {
+  out += '[';
+  out += path;
+  out += "]\r\n";
+  for (const Value& value : values) WriteValue(out, value);
+  out += "\r\n";
+}
+
 std::string Write(const File& file) {
-  std::string out = "REGEDIT4\r\n\r\n";
-  for (const Key& key : file.keys) {
-    out += "[" + key.path + "]\r\n";
-    for (const Value& value : key.values) WriteValue(out, value);
-    out += "\r\n";
-  }
+  std::string out = kWriteHeader;
+  for (const Key& key : file.keys) WriteKey(out, key.path, key.values);
   return out;
 }
 

@@ -4,9 +4,10 @@
 //  - Key and value names match without regard to case (code page 1252 taken
 //    as Unicode, lower-cased) and keep the spelling they were created with.
 //  - Subkeys and values are kept, and enumerated, in that name order. A key's
-//    subkeys are an ordered map by name, so that finding, adding and
-//    deleting one takes log n steps among n siblings, and enumerating them
-//    by index 0, 1, 2, ... walks the map once.
+//    subkeys are an ordered map by name, indexed by a hash map of the same
+//    names: finding one among n siblings takes constant time, adding and
+//    deleting one log n steps, and enumerating them by index 0, 1, 2, ...
+//    walks the map once.
 //  - A subkey argument longer than 260 characters fails with ERROR_MORE_DATA,
 //    one name longer than 256 with ERROR_INVALID_PARAMETER, a leading
 //    backslash with ERROR_BAD_PATHNAME; empty path parts are skipped.
@@ -37,6 +38,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "reg_format.h"
@@ -49,11 +51,9 @@ constexpr size_t MaxSubkeyChars = 260;
 constexpr size_t MaxKeyNameChars = 256;
 constexpr size_t MaxValueNameChars = 16383;
 
-struct StoredValue {
-  std::string name;
-  DWORD type = REG_NONE;
-  std::vector<uint8_t> data;
-};
+// A value as the .reg model holds one (name, type, bytes), so that an
+// export writes it as it stands.
+using StoredValue = regfile::Value;
 
 struct Node;
 using Children = std::map<std::string, std::shared_ptr<Node>, regfile::NameLess>;  // in name order
@@ -63,6 +63,9 @@ struct Node : std::enable_shared_from_this<Node> {
   Node* parent = nullptr;
   bool deleted = false;
   Children children;
+  // The same subkeys found by name in constant time; the views are the
+  // names the ordered map keeps.
+  std::unordered_map<std::string_view, Node*, regfile::NameHash, regfile::NameEqual> byName;
   std::vector<StoredValue> values;  // in name order
   // Where the last enumeration of the subkeys stood (index and position);
   // forgotten whenever a subkey is added or deleted.
@@ -88,6 +91,15 @@ struct Registry {
   std::set<WinportKey*> handles;
   winport::RegistryWriteSwitch writes;  // counts from the start, picking no call
   unsigned long long changes = 0;       // calls that may have changed the tree; never reset
+  // What the last open found: a caller that opens one key for each of its
+  // values finds it again by comparing the subkey's text. Valid while
+  // changes stays as it was.
+  struct {
+    const Node* parent = nullptr;
+    std::string subKey;
+    Node* target = nullptr;
+    unsigned long long changes = ~0ull;
+  } lastOpen;
 
   Registry() { writes.Arm(0, winport::RegistryWriteSwitch::Action::None); }
 };
@@ -123,51 +135,49 @@ LONG Resolve(Registry& r, HKEY key, Node*& node, REGSAM& access) {
   return ERROR_SUCCESS;
 }
 
-// The names of a key path, split at backslashes, empty parts skipped; views
-// into path.
-std::vector<std::string_view> PathNames(std::string_view path) {
-  std::vector<std::string_view> names;
+// Calls name(part) for each name of a key path, split at backslashes,
+// empty parts skipped, until it returns false; false then.
+template <typename Name>
+bool ForEachName(std::string_view path, const Name& name) {
   size_t start = 0;
   for (size_t i = 0; i <= path.size(); ++i) {
     if (i < path.size() && path[i] != '\\') continue;
-    if (i > start) names.push_back(path.substr(start, i - start));
+    if (i > start && !name(path.substr(start, i - start))) return false;
     start = i + 1;
   }
-  return names;
+  return true;
 }
 
-// Splits a subkey argument into its names, with the checks the real calls
-// make. Null and "" give no names.
-LONG SplitSubkey(const char* subKey, std::vector<std::string_view>& names) {
-  names.clear();
-  if (subKey == nullptr || subKey[0] == 0) return ERROR_SUCCESS;
-  const size_t length = std::strlen(subKey);
-  if (length > MaxSubkeyChars) return ERROR_MORE_DATA;
-  if (subKey[0] == '\\') return ERROR_BAD_PATHNAME;
-  names = PathNames(std::string_view(subKey, length));
-  for (std::string_view name : names) {
-    if (name.size() > MaxKeyNameChars) return ERROR_INVALID_PARAMETER;
-  }
-  return ERROR_SUCCESS;
+// A subkey argument with the checks the real calls make; path is its text
+// (empty for null and "").
+LONG CheckSubkey(const char* subKey, std::string_view& path) {
+  path = subKey ? std::string_view(subKey) : std::string_view();
+  if (path.empty()) return ERROR_SUCCESS;
+  if (path.size() > MaxSubkeyChars) return ERROR_MORE_DATA;
+  if (path[0] == '\\') return ERROR_BAD_PATHNAME;
+  const bool namesFit = ForEachName(path, [](std::string_view name) { return name.size() <= MaxKeyNameChars; });
+  return namesFit ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
 }
 
-Node* FindChild(Node* node, std::string_view name) {
-  auto it = node->children.find(name);
-  return it == node->children.end() ? nullptr : it->second.get();
+Node* FindChild(const Node* node, std::string_view name) {
+  auto it = node->byName.find(name);
+  return it == node->byName.end() ? nullptr : it->second;
 }
 
 Node* AddChild(Node* node, std::string_view name) {
-  auto it = node->children.lower_bound(name);
-  if (it != node->children.end() && regfile::CompareNames(it->first, name) == 0) return it->second.get();
+  if (Node* found = FindChild(node, name)) return found;
   auto child = std::make_shared<Node>();
   child->name = std::string(name);
   child->parent = node;
   node->enumValid = false;
-  return node->children.emplace_hint(it, child->name, child)->second.get();
+  auto added = node->children.emplace(child->name, child).first;
+  node->byName.emplace(added->first, child.get());
+  return child.get();
 }
 
 void RemoveChild(Node* node, Node* child) {
   const std::string name = child->name;  // erasing may free child
+  node->byName.erase(name);
   node->children.erase(name);
   node->enumValid = false;
 }
@@ -187,22 +197,15 @@ Node* ChildAt(Node* node, size_t index) {
   return node->enumAt->second.get();
 }
 
-Node* Walk(Node* node, const std::vector<std::string_view>& names) {
-  for (std::string_view name : names) {
-    node = FindChild(node, name);
-    if (!node) return nullptr;
-  }
-  return node;
-}
-
-// The existing key a subkey argument names below node: SplitSubkey's code
+// The existing key a subkey argument names below node: CheckSubkey's code
 // for a malformed argument, ERROR_FILE_NOT_FOUND when a name along the way
 // is missing.
 LONG FindSubkey(Node* node, const char* subKey, Node*& target) {
-  std::vector<std::string_view> names;
-  LONG code = SplitSubkey(subKey, names);
+  std::string_view path;
+  LONG code = CheckSubkey(subKey, path);
   if (code != ERROR_SUCCESS) return code;
-  target = Walk(node, names);
+  target = node;
+  ForEachName(path, [&target](std::string_view name) { return (target = FindChild(target, name)) != nullptr; });
   return target ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
@@ -217,15 +220,15 @@ StoredValue* FindValue(Node* node, const std::string& name) {
   return nullptr;
 }
 
-void SetValue(Node* node, const std::string& name, DWORD type, const uint8_t* data, size_t size) {
+void SetValue(Node* node, const std::string& name, DWORD type, std::vector<uint8_t> data) {
   auto it = FindValuePosition(node, name);
   if (it == node->values.end() || regfile::CompareNames(it->name, name) != 0) {
     StoredValue value;
     value.name = name;
-    it = node->values.insert(it, value);
+    it = node->values.insert(it, std::move(value));
   }
   it->type = type;
-  it->data.assign(data, data + size);
+  it->data = std::move(data);
 }
 
 void MarkDeleted(Node* node) {
@@ -282,22 +285,31 @@ LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   KeyCall call(KeyCall::Reads, key);
   if (call.Failed()) return call.code;
+  auto& last = call.registry.lastOpen;
+  if (subKey && last.changes == call.registry.changes && last.parent == call.node && last.subKey == subKey) {
+    *result = NewHandle(call.registry, last.target, access);
+    return ERROR_SUCCESS;
+  }
   Node* target;
   LONG code = FindSubkey(call.node, subKey, target);
   if (code != ERROR_SUCCESS) return code;
+  if (subKey) last = {call.node, subKey, target, call.registry.changes};
   *result = NewHandle(call.registry, target, access);
   return ERROR_SUCCESS;
 }
 
-void ExportNode(const Node* node, const std::string& path, regfile::File& out, bool includeSelf) {
-  if (includeSelf) {
-    regfile::Key key;
-    key.path = path;
-    for (const StoredValue& v : node->values) key.values.push_back(regfile::Value{v.name, v.type, v.data});
-    out.keys.push_back(std::move(key));
-  }
+// Calls visit(path, node) for node (when includeSelf) and every key below
+// it, parents before children, in name order: the order of a canonical .reg
+// file. path is node's full path on entry and again on return.
+template <typename Visit>
+void ForEachKey(const Node* node, std::string& path, bool includeSelf, const Visit& visit) {
+  if (includeSelf) visit(path, *node);
+  const size_t length = path.size();
   for (const auto& child : node->children) {
-    ExportNode(child.second.get(), path + "\\" + child.second->name, out, true);
+    path += '\\';
+    path += child.second->name;
+    ForEachKey(child.second.get(), path, true, visit);
+    path.resize(length);
   }
 }
 
@@ -329,16 +341,17 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   if (call.Open(key) != ERROR_SUCCESS) return call.code;
   Node* node = call.node;
-  std::vector<std::string_view> names;
-  LONG code = SplitSubkey(subKey, names);
+  std::string_view path;
+  LONG code = CheckSubkey(subKey, path);
   if (code != ERROR_SUCCESS) return code;
   // Wine reports a new key when no subkey is named at all.
-  bool created = names.empty();
-  for (std::string_view name : names) {
+  bool created = true;
+  ForEachName(path, [&node, &created](std::string_view name) {
     Node* child = FindChild(node, name);
     created = child == nullptr;
     node = created ? AddChild(node, name) : child;
-  }
+    return true;
+  });
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = NewHandle(call.registry, node, access);
   return ERROR_SUCCESS;
@@ -374,7 +387,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
   if (data == nullptr && dataSize != 0) return ERROR_NOACCESS;
   const std::string name = valueName ? valueName : "";
   if (name.size() > MaxValueNameChars) return ERROR_INVALID_PARAMETER;
-  SetValue(call.node, name, type, data, dataSize);
+  SetValue(call.node, name, type, std::vector<uint8_t>(data, data + dataSize));
   return ERROR_SUCCESS;
 }
 
@@ -468,11 +481,12 @@ void WinportRegistryClear() {
     child.second->parent = nullptr;
   }
   r.currentUser->children.clear();
+  r.currentUser->byName.clear();
   r.currentUser->enumValid = false;
   r.currentUser->values.clear();
 }
 
-bool WinportRegistryImport(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
+bool WinportRegistryImport(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   // Check every path first, so that a refused file changes nothing.
@@ -487,36 +501,67 @@ bool WinportRegistryImport(const regfile::File& file, std::string& error, const 
   }
   ++r.changes;
   size_t done = 0;
-  for (const regfile::Key& key : file.keys) {
+  for (regfile::Key& key : file.keys) {
     if (stop && ++done % 1024 == 0 && stop()) {
       error = "importing stopped";
       return false;
     }
     Node* node = r.currentUser.get();
-    for (std::string_view name : PathNames(std::string_view(key.path).substr(hive.size()))) node = AddChild(node, name);
-    for (const regfile::Value& value : key.values) {
-      SetValue(node, value.name, value.type, value.data.data(), value.data.size());
-    }
+    ForEachName(std::string_view(key.path).substr(hive.size()), [&node](std::string_view name) {
+      node = AddChild(node, name);
+      return true;
+    });
+    node->values.reserve(node->values.size() + key.values.size());
+    for (regfile::Value& value : key.values) SetValue(node, value.name, value.type, std::move(value.data));
   }
   return true;
 }
+
+namespace {
+
+// The key an export starts from, and its full path in the stored spelling
+// in path; null when there is no such key. Caller holds the mutex.
+const Node* ExportRoot(Registry& r, const std::string& rootPath, std::string& path, bool& includeSelf) {
+  const Node* node = r.currentUser.get();
+  path = kHiveName;
+  const bool found = ForEachName(rootPath, [&node, &path](std::string_view name) {
+    if (!(node = FindChild(node, name))) return false;
+    path += '\\';
+    path += node->name;
+    return true;
+  });
+  if (!found) return nullptr;
+  // The hive itself is listed only when it holds values.
+  includeSelf = path.size() > sizeof kHiveName - 1 || !node->values.empty();
+  return node;
+}
+
+}  // namespace
 
 regfile::File WinportRegistryExport(const std::string& rootPath) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   regfile::File out;
-  const std::vector<std::string_view> names = PathNames(rootPath);
-  Node* node = Walk(r.currentUser.get(), names);
+  std::string path;
+  bool includeSelf = false;
+  const Node* node = ExportRoot(r, rootPath, path, includeSelf);
   if (!node) return out;
-  std::string path = kHiveName;
-  Node* walk = r.currentUser.get();
-  for (std::string_view name : names) {
-    walk = FindChild(walk, name);
-    path += "\\" + walk->name;  // the stored spelling
-  }
-  // The hive itself is listed only when it holds values.
-  ExportNode(node, path, out, !names.empty() || !node->values.empty());
+  ForEachKey(node, path, includeSelf,
+             [&out](const std::string& keyPath, const Node& key) { out.keys.push_back({keyPath, key.values}); });
   return out;
+}
+
+std::string WinportRegistryExportText(const std::string& rootPath) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  std::string text = regfile::kWriteHeader;
+  std::string path;
+  bool includeSelf = false;
+  const Node* node = ExportRoot(r, rootPath, path, includeSelf);
+  if (!node) return text;
+  ForEachKey(node, path, includeSelf,
+             [&text](const std::string& keyPath, const Node& key) { regfile::WriteKey(text, keyPath, key.values); });
+  return text;
 }
 
 void WinportRegistryFailNthWrite(int n) {

@@ -354,11 +354,9 @@ bool RegistryStore::Load(bool& sampleUsed, std::string& error, const regfile::St
     return false;
   }
   seenChanges_ = RegistryChanges();
-  regfile::File loaded;
-  if (!ExportBranch(loaded, error)) return false;
   // The sample in place of a missing file counts as what the file holds:
   // the file is made once the plug-in stores something.
-  received_ = regfile::Write(loaded);
+  if (!ExportBranchText(received_, error)) return false;
   onDisk_ = std::move(bytes);
   inStep_ = true;
   loaded_ = true;
@@ -375,15 +373,13 @@ RegistryStore::Outcome RegistryStore::SaveIfChanged(std::string& reason, bool ov
   if (!loaded_) return Outcome::Saved;
   const unsigned long long changes = RegistryChanges();
   if (kChangesCounted && inStep_ && changes == seenChanges_) return Outcome::Saved;
-  regfile::File file;
-  std::string error;
+  std::string text, error;
   inStep_ = false;
-  if (!ExportBranch(file, error)) {
+  if (!ExportBranchText(text, error)) {
     reason = error;
     return Outcome::Failed;
   }
   seenChanges_ = changes;
-  std::string text = regfile::Write(file);
   // The file holds this already (after a failed write, the registry may
   // have come back to what the file received).
   inStep_ = text == received_;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -140,7 +141,7 @@ void CompleteAncestors(regfile::File& file) {
 
 #if defined(_WIN32)
 
-bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   std::string branch = BelowHive(VelkBranch);
   LONG rc = DeleteTree(HKEY_CURRENT_USER, branch);
@@ -192,6 +193,13 @@ bool ExportBranch(regfile::File& file, std::string& error) {
   return true;
 }
 
+bool ExportBranchText(std::string& text, std::string& error) {
+  regfile::File file;
+  if (!ExportBranch(file, error)) return false;
+  text = regfile::Write(file);
+  return true;
+}
+
 std::string DefaultRegistryPath() {
   const char* appData = std::getenv("APPDATA");
   std::string base = appData && *appData ? appData : ".";
@@ -200,16 +208,23 @@ std::string DefaultRegistryPath() {
 
 #else
 
-bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop) {
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   WinportRegistryClear();
-  return WinportRegistryImport(file, error, stop);
+  return WinportRegistryImport(std::move(file), error, stop);
 }
 
 bool ExportBranch(regfile::File& file, std::string&) {
   file = WinportRegistryExport(BelowHive(VelkBranch));
   CompleteAncestors(file);
   regfile::Canonicalize(file);
+  return true;
+}
+
+// The tree lists every key below the branch, parents first, in canonical
+// order already: its text needs neither the ancestors nor the sort.
+bool ExportBranchText(std::string& text, std::string&) {
+  text = WinportRegistryExportText(BelowHive(VelkBranch));
   return true;
 }
 
@@ -243,7 +258,7 @@ bool LoadRegistry(const std::string& name, const std::string* bytes, std::string
       return false;
     }
   }
-  return ImportBranch(file, error, stop);
+  return ImportBranch(std::move(file), error, stop);
 }
 
 }  // namespace velk

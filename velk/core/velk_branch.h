@@ -26,9 +26,11 @@ void CompleteAncestors(regfile::File& file);
 
 // Replaces the branch in the current user's registry with the file's keys;
 // stops part way when stop (if given) returns true.
-bool ImportBranch(const regfile::File& file, std::string& error, const regfile::StopCheck& stop = nullptr);
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop = nullptr);
 // The branch as it is now, in canonical order with all ancestors listed.
 bool ExportBranch(regfile::File& file, std::string& error);
+// The same as .reg text (regfile::Write of ExportBranch's file).
+bool ExportBranchText(std::string& text, std::string& error);
 
 // $XDG_DATA_HOME/velk/registry.reg (or ~/.local/share/...); on Windows
 // velk\registry.reg in %APPDATA%.

@@ -223,10 +223,17 @@ TEST_F(RegistryStoreTest, EveryByteOfEveryValueComesBackFromTheFile) {
                                           {"binary", 3, std::string("\0\xff\x10", 3)}}) {
     awkward.keys[0].values.push_back({name, type, std::vector<uint8_t>(bytes.begin(), bytes.end())});
   }
+  // Siblings whose order the tree must give as the canonical sort does.
+  for (const char* sub : {"b", "A_", "a\\x", "a"}) {
+    awkward.keys.push_back({std::string("HKEY_CURRENT_USER\\Software\\VELK\\Test\\") + sub, {}});
+  }
   std::string error;
   ASSERT_TRUE(ImportBranch(awkward, error)) << error;
   regfile::File stored;
   ASSERT_TRUE(ExportBranch(stored, error)) << error;
+  std::string text;
+  ASSERT_TRUE(ExportBranchText(text, error)) << error;
+  EXPECT_EQ(text, regfile::Write(stored));
   ASSERT_TRUE(Saved(file, error)) << error;
 
   RegistryStore again(path);

@@ -71,7 +71,6 @@ struct Decoded {
   bool unicode = false;
 
   size_t size() const { return unicode ? chars.size() : bytes->size(); }
-  uint32_t operator[](size_t i) const { return unicode ? chars[i] : (*bytes)[i]; }
 };
 
 bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::vector<uint32_t>& out) {
@@ -201,10 +200,18 @@ class Parser {
 
 bool Parser::NextLine(Line& line) {
   if (cursor >= in.size()) return false;
-  line.clear();
   ++lineNumber;
-  while (cursor < in.size() && in[cursor] != '\n') line.push_back(in[cursor++]);
-  if (cursor < in.size()) ++cursor;  // the '\n'
+  size_t end = cursor;
+  if (in.unicode) {
+    end = std::find(in.chars.begin() + cursor, in.chars.end(), uint32_t{'\n'}) - in.chars.begin();
+    line.assign(in.chars.begin() + cursor, in.chars.begin() + end);
+  } else {
+    const uint8_t* bytes = in.bytes->data();
+    const void* newline = std::memchr(bytes + cursor, '\n', in.bytes->size() - cursor);
+    end = newline ? static_cast<const uint8_t*>(newline) - bytes : in.bytes->size();
+    line.assign(bytes + cursor, bytes + end);
+  }
+  cursor = end < in.size() ? end + 1 : end;  // past the '\n'
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }

@@ -1,10 +1,10 @@
 // velk: a small host that loads the Tollex plug-in through its four exports
 // and lets a person (terminal front end) or a script drive it, on a registry
 // kept in a .reg file. One run: read the command line and every file, check
-// that the registry file can be written, set up the front end and the
-// transcript, load the registry and the plug-in, run the host's loop (the
-// registry file written whenever the plug-in hands control back with
-// something new stored), write the registry file.
+// that the registry file can be written and take it for the run, set up the
+// front end and the transcript, load the registry and the plug-in, run the
+// host's loop (the registry file written whenever the plug-in hands control
+// back with something new stored), write what the file still lacks.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -7,8 +7,23 @@
 . "$(dirname "$0")/../tmux_lib.sh"
 joined_lines=1
 lock=$registry.lock
-# Another program changes the file velk holds: Text files is renamed.
-change_behind() { sed -i 's/"Text files"/"Changed behind"/' "$registry"; }
+# velk on a fresh table, at its menu; then another program changes the
+# file (Text files is renamed), and $after_change holds what it wrote.
+start_and_change_behind() {
+  write_table "$registry"
+  start_watched_velk --registry "'$registry'"
+  wait_for "Plug-ins"
+  [ "${1:-}" != --second ] || expect_second_refused
+  sed -i 's/"Text files"/"Changed behind"/' "$registry"
+  after_change=$(cat "$registry")
+}
+# The same, then a deletion applied in velk: velk's box is shown.
+apply_over_a_change() {
+  start_and_change_behind
+  delete_and_apply
+  wait_for "The registry file changed on disk"
+  wait_for "[ Overwrite ] [ Quit without saving ]"
+}
 # A second velk on the file through a link: refused at once, before any
 # screen, naming the holder's pid.
 expect_second_refused() {
@@ -24,12 +39,7 @@ for s in $all_sizes; do
   use_size "$s"
   # A second velk, then a change behind velk's back, then q: nothing changed
   # in velk, so the file keeps the other program's change.
-  write_table "$registry"
-  start_watched_velk --registry "'$registry'"
-  wait_for "Plug-ins"
-  expect_second_refused
-  change_behind
-  after_change=$(cat "$registry")
+  start_and_change_behind --second
   keys q
   expect_status 0
   [ "$(cat "$registry")" = "$after_change" ] || fail "an end with nothing changed wrote the file"
@@ -38,14 +48,7 @@ for s in $all_sizes; do
 
   # A change behind velk's back, then an applied deletion: velk's box; Quit
   # without saving keeps the other program's file.
-  write_table "$registry"
-  start_watched_velk --registry "'$registry'"
-  wait_for "Plug-ins"
-  change_behind
-  after_change=$(cat "$registry")
-  delete_and_apply
-  wait_for "The registry file changed on disk"
-  wait_for "[ Overwrite ] [ Quit without saving ]"
+  apply_over_a_change
   keys Right Enter
   expect_status 4
   expect_terminal_back
@@ -55,12 +58,7 @@ for s in $all_sizes; do
   end_session
 
   # The same with Overwrite: the file holds velk's table, and velk goes on.
-  write_table "$registry"
-  start_watched_velk --registry "'$registry'"
-  wait_for "Plug-ins"
-  change_behind
-  delete_and_apply
-  wait_for "The registry file changed on disk"
+  apply_over_a_change
   keys Enter
   wait_gone "The registry file changed on disk"
   wait_for "Plug-ins"

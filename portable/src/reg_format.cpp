@@ -125,6 +125,26 @@ std::vector<uint8_t> WideDataToAnsi(const std::vector<uint8_t>& wide) {
 
 // ---- parsing ---------------------------------------------------------------
 
+// One line of the file: a view of its characters, the
+// bytes of an 8-bit file or the code points of a Unicode one, taken where
+// they stand.
+class Line {
+ public:
+  Line() = default;
+  Line(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  Line(const uint32_t* chars, size_t size) : chars_(chars), size_(size) {}
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  uint32_t operator[](size_t i) const { return bytes_ ? bytes_[i] : chars_[i]; }
+  uint32_t back() const { return (*this)[size_ - 1]; }
+  void pop_back() { --size_; }
+
+ private:
+  const uint8_t* bytes_ = nullptr;
+  const uint32_t* chars_ = nullptr;
+  size_t size_ = 0;
+};
+
 // A value named again in the same key replaces the earlier one in its place:
 // the first keeps its position (and spelling) and takes the last one's type
 // and data. Sorting the value indices by name finds the repeats in n log n;
@@ -165,8 +185,6 @@ class Parser {
   bool Run(std::string& error);
 
  private:
-  using Line = std::vector<uint32_t>;
-
   bool Fail(const std::string& message) {
     error = "line " + std::to_string(lineNumber) + ": " + message;
     return false;
@@ -180,6 +198,8 @@ class Parser {
   bool ParseHexData(const Line& line, size_t pos, Value& value);
   void StoreValue(Value value);
   bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
+  template <typename Bytes>
+  bool ParseQuotedInto(const Line& line, size_t& pos, Bytes& out);
   bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
   bool ParseLine(const Line& line, bool& headerSeen);
   Key& CurrentKey() { return file.keys[currentKey]; }
@@ -192,7 +212,6 @@ class Parser {
   int lineNumber = 0;
   bool version5 = false;
   long currentKey = -1;
-  Line quoted;  // ParseQuoted's characters, kept from one text to the next
   // Every key read so far, by its folded name: a key named again (in any
   // letter case) is found at once however many keys came before.
   std::unordered_map<std::string, size_t, NameHash, NameEqual> keyIndex;
@@ -204,12 +223,12 @@ bool Parser::NextLine(Line& line) {
   size_t end = cursor;
   if (in.unicode) {
     end = std::find(in.chars.begin() + cursor, in.chars.end(), uint32_t{'\n'}) - in.chars.begin();
-    line.assign(in.chars.begin() + cursor, in.chars.begin() + end);
+    line = Line(in.chars.data() + cursor, end - cursor);
   } else {
     const uint8_t* bytes = in.bytes->data();
     const void* newline = std::memchr(bytes + cursor, '\n', in.bytes->size() - cursor);
     end = newline ? static_cast<const uint8_t*>(newline) - bytes : in.bytes->size();
-    line.assign(bytes + cursor, bytes + end);
+    line = Line(bytes + cursor, end - cursor);
   }
   cursor = end < in.size() ? end + 1 : end;  // past the '\n'
   if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -217,20 +236,21 @@ bool Parser::NextLine(Line& line) {
 }
 
 std::string Parser::ToBytes(const Line& line, size_t from, size_t to) const {
+  to = std::min(to, line.size());
   std::string out;
-  out.reserve(std::min(to, line.size()) - std::min(from, line.size()));
-  for (size_t i = from; i < to && i < line.size(); ++i) {
+  out.reserve(to - std::min(from, to));
+  for (size_t i = from; i < to; ++i) {
     out.push_back(static_cast<char>(in.unicode ? UnicodeToAnsi(line[i]) : static_cast<uint8_t>(line[i])));
   }
   return out;
 }
 
-size_t SkipBlanks(const std::vector<uint32_t>& line, size_t pos) {
+size_t SkipBlanks(const Line& line, size_t pos) {
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
   return pos;
 }
 
-bool IsBlankLine(const std::vector<uint32_t>& line) { return SkipBlanks(line, 0) == line.size(); }
+bool IsBlankLine(const Line& line) { return SkipBlanks(line, 0) == line.size(); }
 
 // How many lines the reader takes between two looks at its stop check.
 constexpr int kLinesBetweenStopChecks = 4096;
@@ -299,10 +319,16 @@ bool Parser::ParseKey(const Line& line) {
 }
 
 bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
-  // pos is at the opening quote.
+  text.clear();
+  return ParseQuotedInto(line, pos, text);
+}
+
+// The bytes of a quoted text appended to out, escapes resolved and
+// characters taken into the ANSI code page; pos goes from the opening quote
+// to past the closing one.
+template <typename Bytes>
+bool Parser::ParseQuotedInto(const Line& line, size_t& pos, Bytes& out) {
   ++pos;
-  Line& chars = quoted;
-  chars.clear();
   while (true) {
     if (pos >= line.size()) return Fail("text without closing quote");
     uint32_t c = line[pos++];
@@ -318,9 +344,8 @@ bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
         default: return Fail("unknown escape sequence in a quoted text");
       }
     }
-    chars.push_back(c);
+    out.push_back(static_cast<typename Bytes::value_type>(in.unicode ? UnicodeToAnsi(c) : static_cast<uint8_t>(c)));
   }
-  text = ToBytes(chars, 0, chars.size());
   return true;
 }
 
@@ -356,7 +381,7 @@ bool Parser::ParseHex(Line line, size_t pos, std::vector<uint8_t>& data) {
   }
 }
 
-bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word) {
+bool StartsWith(const Line& line, size_t pos, const char* word) {
   for (size_t i = 0; word[i]; ++i) {
     if (pos + i >= line.size()) return false;
     uint32_t c = line[pos + i];
@@ -368,7 +393,7 @@ bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word)
 
 // Reads the hex digits at pos into number; false when there are more than
 // eight. digits is how many were read.
-bool ReadHexNumber(const std::vector<uint32_t>& line, size_t& pos, uint32_t& number, int& digits) {
+bool ReadHexNumber(const Line& line, size_t& pos, uint32_t& number, int& digits) {
   number = 0;
   digits = 0;
   while (pos < line.size() && HexDigit(line[pos]) >= 0) {
@@ -407,13 +432,11 @@ bool Parser::ParseValue(const Line& line) {
 }
 
 bool Parser::ParseTextData(const Line& line, size_t pos, Value& value) {
-  std::string text;
-  if (!ParseQuoted(line, pos, text)) return false;
+  value.data.reserve(line.size() - pos);  // the text and its terminator fit in what the line has left
+  if (!ParseQuotedInto(line, pos, value.data)) return false;
   size_t rest = SkipBlanks(line, pos);
   if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
   value.type = kRegSz;
-  value.data.reserve(text.size() + 1);
-  value.data.assign(text.begin(), text.end());
   value.data.push_back(0);
   return true;
 }
@@ -571,7 +594,9 @@ int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize) {
   return aSize < bSize ? -1 : (aSize > bSize ? 1 : 0);
 }
 
-int CompareNames(const std::string& a, const std::string& b) { return CompareNames(a.data(), a.size(), b.data(), b.size()); }
+int CompareNames(const std::string& a, const std::string& b) {
+  return CompareNames(a.data(), a.size(), b.data(), b.size());
+}
 
 size_t NameHash::operator()(std::string_view name) const {
   uint64_t h = 14695981039346656037ull;  // FNV-1a over the folded characters

@@ -170,7 +170,8 @@ Node* AddChild(Node* node, std::string_view name) {
   child->name = std::string(name);
   child->parent = node;
   node->enumValid = false;
-  auto added = node->children.emplace(child->name, child).first;
+  // Names often come in order (a canonical .reg file): the end is tried first.
+  auto added = node->children.emplace_hint(node->children.end(), child->name, child);
   node->byName.emplace(added->first, child.get());
   return child.get();
 }
@@ -501,16 +502,29 @@ bool WinportRegistryImport(regfile::File file, std::string& error, const regfile
   }
   ++r.changes;
   size_t done = 0;
+  // Keys of one parent follow each other in a file: the parent found for
+  // the key before is taken again when the path up to the last name is the
+  // same text.
+  std::string_view lastParentPath;
+  Node* lastParent = nullptr;
   for (regfile::Key& key : file.keys) {
     if (stop && ++done % 1024 == 0 && stop()) {
       error = "importing stopped";
       return false;
     }
+    const std::string_view path = std::string_view(key.path).substr(hive.size());
+    const size_t cut = path.find_last_of('\\');
+    const std::string_view parentPath = cut == std::string_view::npos ? std::string_view() : path.substr(0, cut);
     Node* node = r.currentUser.get();
-    ForEachName(std::string_view(key.path).substr(hive.size()), [&node](std::string_view name) {
-      node = AddChild(node, name);
-      return true;
-    });
+    if (lastParent && parentPath == lastParentPath) {
+      node = lastParent;
+    } else {
+      ForEachName(parentPath, [&node](std::string_view name) { return (node = AddChild(node, name)) != nullptr; });
+      lastParentPath = parentPath;
+      lastParent = node;
+    }
+    ForEachName(path.substr(parentPath.size()),
+                [&node](std::string_view name) { return (node = AddChild(node, name)) != nullptr; });
     node->values.reserve(node->values.size() + key.values.size());
     for (regfile::Value& value : key.values) SetValue(node, value.name, value.type, std::move(value.data));
   }

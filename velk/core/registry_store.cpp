@@ -118,7 +118,8 @@ Existing LookAt(const std::string& target) {
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   BY_HANDLE_FILE_INFORMATION info{};
   if (h != INVALID_HANDLE_VALUE) {
-    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1) e.refusal = HardLinkRefusal(info.nNumberOfLinks);
+    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1)
+      e.refusal = HardLinkRefusal(info.nNumberOfLinks);
     CloseHandle(h);
   }
 #else

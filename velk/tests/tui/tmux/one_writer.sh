@@ -29,7 +29,8 @@ apply_over_a_change() {
 expect_second_refused() {
   ln -sf registry.reg "$work/reg/other-name.reg"
   local status=0
-  "$velk" --plugin "$plugin_copy" --registry "$work/reg/other-name.reg" </dev/null >"$work/second.out" 2>&1 || status=$?
+  "$velk" --plugin "$plugin_copy" --registry "$work/reg/other-name.reg" </dev/null >"$work/second.out" 2>&1 ||
+    status=$?
   [ "$status" = 2 ] || fail "a second velk on the file ended with status $status, not 2"
   grep -qF "velk: $work/reg/other-name.reg is in use by another velk (process $(cat "$work/velk.pid"))" "$work/second.out" ||
     fail "the second velk's refusal does not name the first: $(cat "$work/second.out")"

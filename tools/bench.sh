@@ -2,14 +2,17 @@
 # Builds and runs the benchmarks and prints their table: each figure beside
 # its floor, the ratio, and the growth from one table size to the next.
 #
-#   tools/bench.sh [--native-only | --wine-only] [--repetitions N]
+#   tools/bench.sh [--native-only | --wine-only | --velk-only] [--repetitions N]
 #
 # Native: the Google Benchmark target (bench preset, Release), medians of N
 # repetitions in random interleaving, CPU time. Wine: the plain timing
 # harness built with mingw-x64 and run under 64-bit Wine against the real
 # registry (key HKEY_CURRENT_USER\Software\TollexBench, removed afterwards),
 # wall time, since the registry work is done in the Wine server's process.
-# Not part of the test command. Results are kept in build/bench/ (under
+# velk: bench/velk_scale.py times velk (bench preset, Release) from start to
+# the plug-in's list and an apply on tables of 5,000 and 50,000 entries,
+# beside Wine's `reg import` of the same files in the 64-bit prefix (left
+# out, with a note, when the prefix is not ready). Not part of the test command. Results are kept in build/bench/ (under
 # TOLLEX_BUILD_ROOT when that is set). docs/performance.md has the figures.
 set -euo pipefail
 source "$(dirname "$0")/ci/common.sh"
@@ -18,13 +21,15 @@ results=$build_root/bench
 
 native=1
 wine=1
+velk=1
 repetitions=5
 while [ $# -gt 0 ]; do
   case "$1" in
-    --native-only) wine=0 ;;
-    --wine-only) native=0 ;;
+    --native-only) wine=0 velk=0 ;;
+    --wine-only) native=0 velk=0 ;;
+    --velk-only) native=0 wine=0 ;;
     --repetitions) repetitions=$2; shift ;;
-    *) echo "usage: tools/bench.sh [--native-only | --wine-only] [--repetitions N]" >&2; exit 2 ;;
+    *) echo "usage: tools/bench.sh [--native-only | --wine-only | --velk-only] [--repetitions N]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -84,4 +89,19 @@ if [ "$wine" = 1 ]; then
   echo "64-bit Wine, real registry, wall time, median of 5 rounds (microseconds)"
   tools/wine-run 64 "$build_root/bench-mingw-x64/bench/tollex_bench_harness.exe" --rounds 5 --min-ms 300 --pass \
     | tee "$results/wine.txt"
+fi
+
+if [ "$velk" = 1 ]; then
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench -j "$jobs" --target velk
+  mkdir -p "$results"
+  reference=(--wine-run "$wine_run")
+  if [ ! -f "$wine_prefix/.tollex-ready" ]; then
+    echo "bench: no Wine prefix at $wine_prefix (tools/wine-prepare.sh 64): velk without the reg import reference" >&2
+    reference=()
+  fi
+  echo
+  echo "velk (Release) from start to the list and an apply, wall time (CPU), median of $repetitions rounds"
+  python3 bench/velk_scale.py --velk "$build_root/bench/velk/velk" --work "$results/velk" \
+    --rounds "$repetitions" --json "$results/velk.json" "${reference[@]}" | tee "$results/velk.txt"
 fi

@@ -1,10 +1,10 @@
 // velk: a small host that loads the Tollex plug-in through its four exports
 // and lets a person (terminal front end) or a script drive it, on a registry
 // kept in a .reg file. One run: read the command line and every file, check
-// that the registry file can be written, set up the front end and the
-// transcript, load the registry and the plug-in, run the host's loop (the
-// registry file written whenever the plug-in hands control back with
-// something new stored), write the registry file.
+// that the registry file can be written and take it for the run, set up the
+// front end and the transcript, load the registry and the plug-in, run the
+// host's loop (the registry file written whenever the plug-in hands control
+// back with something new stored), write what the file still lacks.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +81,7 @@ std::string ExecutableDirectory() {
 // batch this ends the batch too: the runs after this one are not made.
 [[noreturn]] void EndProcess(int status, const std::string& message, const std::string& note) {
   velk::RestoreTerminal();
+  if (registryFile) registryFile->Unlock();
   std::cout.flush();
   std::cerr << "velk: " << message << "\n";
   std::cerr.flush();
@@ -94,7 +95,8 @@ std::string ExecutableDirectory() {
 
 // What the registry file holds when velk ends in the middle of a run.
 std::string RegistryFileState() {
-  if (!registryFile) return "the registry file was not touched";
+  if (!registryFile || !registryFile->Loaded()) return "the registry file was not touched";
+  if (registryFile->ChangedBehind()) return "the registry file changed on disk, and velk left it as it is";
   if (registryFile->InStep()) return "the registry file holds what the plug-in stored";
   return "the registry file lacks what the plug-in stored since its last write";
 }
@@ -122,7 +124,7 @@ std::string SignalName(int sig) {
 [[noreturn]] void EndOnSignal(int sig) {
   std::string state;
   std::string reason;
-  if (registryFile && !registryFile->SaveIfChanged(reason))
+  if (registryFile && registryFile->SaveIfChanged(reason) == velk::RegistryStore::Outcome::Failed)
     state = velk::CannotWrite(registryFile->Path(), reason) + "; " + RegistryFileState();
   else
     state = RegistryFileState();
@@ -192,6 +194,7 @@ int Run::Main(const std::vector<std::string>& args) {
   // refused before it starts.
   if (!ReadFiles(error)) return Fail(error);
   if (!registry->CheckWritable(error)) return Fail(error);
+  if (!registry->Lock(error)) return Fail(error);  // one velk per registry file
   if (!velk::FailSavesFromEnvironment(error)) return Fail(error);  // the test hook
   registryFile = registry.get();
   velk::SetTerminationHandler(&EndOnSignal);
@@ -260,7 +263,12 @@ bool Run::OpenTranscript(std::string& error) {
 int Run::RunPlugin() {
   std::string error;
   bool sampleUsed = false;
-  if (!registry->Load(sampleUsed, error)) return Fail(error);
+  // A termination signal ends a long load at once: nothing was written yet,
+  // and nothing will be.
+  if (!registry->Load(sampleUsed, error, [] { return velk::TerminationSignal() != 0; })) {
+    velk::StopIfTerminated();
+    return Fail(error);
+  }
   if (!plugin.Load(pluginPath, error)) return Fail(error);
   if (!velk::SetPluginConsoleWidth(plugin.Handle(), columns, error)) return Fail(error);
   core = std::make_unique<velk::HostCore>(language,
@@ -279,9 +287,11 @@ int Run::RunPlugin() {
 
 int Run::Finish() {
   plugin.Unload();
-  // The normal end writes the file whether it changed or not; a failure is
-  // still shown on the screen, where the user can retry.
-  saving->Sync(true);
+  // What the plug-in stored last reaches the file (when the file lacks it;
+  // a file that did not exist gets the sample velk started from); a failure
+  // is still shown on the screen, where the user can retry.
+  registry->WantFile();
+  saving->Sync();
   saving.reset();
   transcript.reset();
   front.reset();  // gives the terminal back before anything is printed

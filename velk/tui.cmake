@@ -60,7 +60,7 @@ if(TOLLEX_TESTS)
     velk_tui_add_tmux_test(velk.tmux.unusable unusable 120)
     # The registry file and velk's ways of ending; each script runs at the
     # three sizes itself.
-    foreach(behaviour IN ITEMS signals hangup refused permissions save_fails)
+    foreach(behaviour IN ITEMS signals hangup refused permissions save_fails one_writer links large_table)
       velk_tui_add_tmux_test(velk.tmux.${behaviour} ${behaviour} 600)
     endforeach()
   endfunction()

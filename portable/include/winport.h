@@ -11,11 +11,17 @@
 // Removes every key and value below HKEY_CURRENT_USER.
 void WinportRegistryClear();
 // Adds the keys and values of a parsed .reg file. Key paths must start with
-// HKEY_CURRENT_USER; others are refused (false, error set).
-bool WinportRegistryImport(const regfile::File& file, std::string& error);
+// HKEY_CURRENT_USER; others are refused (false, error set) before anything
+// is added. When stop (if given) returns true, the import ends part way
+// ("importing stopped"), with some keys added.
+// The file's values are moved into the registry.
+bool WinportRegistryImport(regfile::File file, std::string& error, const regfile::StopCheck& stop = nullptr);
 // Copies the branch below HKEY_CURRENT_USER\<rootPath> ("" for the whole hive)
 // into a .reg model, keys and values in the order the tree holds them.
 regfile::File WinportRegistryExport(const std::string& rootPath);
+// The same branch as .reg text: regfile::Write of WinportRegistryExport,
+// made straight from the tree (the tree's order is the canonical one).
+std::string WinportRegistryExportText(const std::string& rootPath);
 // Makes the n-th mutating call (RegCreateKeyExA, RegSetValueExA,
 // RegDeleteKeyA, RegDeleteValueA), counted from this call on, fail once with
 // ERROR_ACCESS_DENIED. n = 0 switches the fault off. (The counting is

@@ -23,6 +23,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
+#include <unordered_map>
+#include <utility>
 
 namespace regfile {
 
@@ -33,7 +36,7 @@ enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, k
 
 // Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
 // undefined map to the C1 control of the same number, as Windows maps them.
-const uint16_t kCp1252High[32] = {
+constexpr uint16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
@@ -46,7 +49,7 @@ uint8_t UnicodeToAnsi(uint32_t codePoint) {
   return '?';  // the code page's default character
 }
 
-uint32_t LowerUnicode(uint32_t c) {
+constexpr uint32_t LowerUnicode(uint32_t c) {
   if (c >= 'A' && c <= 'Z') return c + 0x20;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
   switch (c) {
@@ -60,11 +63,14 @@ uint32_t LowerUnicode(uint32_t c) {
 
 // ---- decoding the file into code units ------------------------------------
 
-// The file as a sequence of characters: raw bytes for an 8-bit file, Unicode
-// code points otherwise.
+// The file as a sequence of characters: the bytes themselves for an 8-bit
+// file (not copied), Unicode code points otherwise.
 struct Decoded {
-  std::vector<uint32_t> chars;
+  const std::vector<uint8_t>* bytes = nullptr;  // an 8-bit file
+  std::vector<uint32_t> chars;                 // a Unicode file, decoded
   bool unicode = false;
+
+  size_t size() const { return unicode ? chars.size() : bytes->size(); }
 };
 
 bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::vector<uint32_t>& out) {
@@ -119,15 +125,66 @@ std::vector<uint8_t> WideDataToAnsi(const std::vector<uint8_t>& wide) {
 
 // ---- parsing ---------------------------------------------------------------
 
+// One line of the file: a view of its characters, the
+// bytes of an 8-bit file or the code points of a Unicode one, taken where
+// they stand.
+class Line {
+ public:
+  Line() = default;
+  Line(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  Line(const uint32_t* chars, size_t size) : chars_(chars), size_(size) {}
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  uint32_t operator[](size_t i) const { return bytes_ ? bytes_[i] : chars_[i]; }
+  uint32_t back() const { return (*this)[size_ - 1]; }
+  void pop_back() { --size_; }
+
+ private:
+  const uint8_t* bytes_ = nullptr;
+  const uint32_t* chars_ = nullptr;
+  size_t size_ = 0;
+};
+
+// A value named again in the same key replaces the earlier one in its place:
+// the first keeps its position (and spelling) and takes the last one's type
+// and data. Sorting the value indices by name finds the repeats in n log n;
+// order is scratch space kept from one key to the next.
+void MergeRepeatedValues(Key& key, std::vector<size_t>& order) {
+  std::vector<Value>& values = key.values;
+  if (values.size() < 2) return;
+  order.resize(values.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&values](size_t x, size_t y) { return CompareNames(values[x].name, values[y].name) < 0; });
+  std::vector<bool> dropped(values.size(), false);
+  bool anyDropped = false;
+  for (size_t run = 0, end = 1; run < order.size(); run = end++) {
+    while (end < order.size() && CompareNames(values[order[end]].name, values[order[run]].name) == 0) ++end;
+    if (end - run < 2) continue;
+    Value& kept = values[order[run]];  // the first in the file: the sort is stable
+    Value& last = values[order[end - 1]];
+    kept.type = last.type;
+    kept.data = std::move(last.data);
+    for (size_t k = run + 1; k < end; ++k) dropped[order[k]] = true;
+    anyDropped = true;
+  }
+  if (!anyDropped) return;
+  size_t out = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (dropped[i]) continue;
+    if (out != i) values[out] = std::move(values[i]);
+    ++out;
+  }
+  values.resize(out);
+}
+
 class Parser {
  public:
-  Parser(const Decoded& decoded, File& out) : in(decoded), file(out) {}
+  Parser(const Decoded& decoded, File& out, const StopCheck& stop) : in(decoded), file(out), stopRequested(stop) {}
 
   bool Run(std::string& error);
 
  private:
-  using Line = std::vector<uint32_t>;
-
   bool Fail(const std::string& message) {
     error = "line " + std::to_string(lineNumber) + ": " + message;
     return false;
@@ -141,77 +198,71 @@ class Parser {
   bool ParseHexData(const Line& line, size_t pos, Value& value);
   void StoreValue(Value value);
   bool ParseQuoted(const Line& line, size_t& pos, std::string& text);
+  template <typename Bytes>
+  bool ParseQuotedInto(const Line& line, size_t& pos, Bytes& out);
   bool ParseHex(Line line, size_t pos, std::vector<uint8_t>& data);
+  bool ParseLine(const Line& line, bool& headerSeen);
   Key& CurrentKey() { return file.keys[currentKey]; }
 
   const Decoded& in;
   File& file;
+  const StopCheck& stopRequested;
   std::string error;
   size_t cursor = 0;
   int lineNumber = 0;
   bool version5 = false;
   long currentKey = -1;
+  // Every key read so far, by its folded name: a key named again (in any
+  // letter case) is found at once however many keys came before.
+  std::unordered_map<std::string, size_t, NameHash, NameEqual> keyIndex;
 };
 
 bool Parser::NextLine(Line& line) {
-  if (cursor >= in.chars.size()) return false;
-  line.clear();
+  if (cursor >= in.size()) return false;
   ++lineNumber;
-  while (cursor < in.chars.size() && in.chars[cursor] != '\n') line.push_back(in.chars[cursor++]);
-  if (cursor < in.chars.size()) ++cursor;  // the '\n'
+  size_t end = cursor;
+  if (in.unicode) {
+    end = std::find(in.chars.begin() + cursor, in.chars.end(), uint32_t{'\n'}) - in.chars.begin();
+    line = Line(in.chars.data() + cursor, end - cursor);
+  } else {
+    const uint8_t* bytes = in.bytes->data();
+    const void* newline = std::memchr(bytes + cursor, '\n', in.bytes->size() - cursor);
+    end = newline ? static_cast<const uint8_t*>(newline) - bytes : in.bytes->size();
+    line = Line(bytes + cursor, end - cursor);
+  }
+  cursor = end < in.size() ? end + 1 : end;  // past the '\n'
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
 
 std::string Parser::ToBytes(const Line& line, size_t from, size_t to) const {
+  to = std::min(to, line.size());
   std::string out;
-  for (size_t i = from; i < to && i < line.size(); ++i) {
+  out.reserve(to - std::min(from, to));
+  for (size_t i = from; i < to; ++i) {
     out.push_back(static_cast<char>(in.unicode ? UnicodeToAnsi(line[i]) : static_cast<uint8_t>(line[i])));
   }
   return out;
 }
 
-size_t SkipBlanks(const std::vector<uint32_t>& line, size_t pos) {
+size_t SkipBlanks(const Line& line, size_t pos) {
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
   return pos;
 }
 
-bool IsBlankLine(const std::vector<uint32_t>& line) { return SkipBlanks(line, 0) == line.size(); }
+bool IsBlankLine(const Line& line) { return SkipBlanks(line, 0) == line.size(); }
+
+// How many lines the reader takes between two looks at its stop check.
+constexpr int kLinesBetweenStopChecks = 4096;
 
 bool Parser::Run(std::string& errorOut) {
   Line line;
   bool headerSeen = false;
   while (NextLine(line)) {
-    if (IsBlankLine(line)) continue;
-    size_t start = SkipBlanks(line, 0);
-    if (!headerSeen) {
-      std::string header = ToBytes(line, start, line.size());
-      while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
-      if (header == "REGEDIT4") {
-        version5 = false;
-      } else if (header == "Windows Registry Editor Version 5.00") {
-        version5 = true;
-      } else {
-        Fail("not a registry file (expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\")");
-        errorOut = error;
-        return false;
-      }
-      headerSeen = true;
-      continue;
-    }
-    bool ok = true;
-    if (line[start] == ';') continue;
-    if (line[start] == '[') {
-      ok = ParseKey(line);
-    } else if (line[start] == '"' || line[start] == '@') {
-      ok = ParseValue(line);
-    } else {
-      ok = Fail("unexpected text");
-    }
-    if (!ok) {
-      errorOut = error;
-      return false;
-    }
+    if (stopRequested && lineNumber % kLinesBetweenStopChecks == 0 && stopRequested()) Fail("reading stopped");
+    else if (ParseLine(line, headerSeen)) continue;
+    errorOut = error;
+    return false;
   }
   if (!headerSeen) {
     lineNumber = std::max(lineNumber, 1);
@@ -219,7 +270,32 @@ bool Parser::Run(std::string& errorOut) {
     errorOut = error;
     return false;
   }
+  std::vector<size_t> order;
+  for (Key& key : file.keys) MergeRepeatedValues(key, order);
   return true;
+}
+
+// One line: the header first, then keys, values and comments.
+bool Parser::ParseLine(const Line& line, bool& headerSeen) {
+  if (IsBlankLine(line)) return true;
+  size_t start = SkipBlanks(line, 0);
+  if (!headerSeen) {
+    std::string header = ToBytes(line, start, line.size());
+    while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+    if (header == "REGEDIT4") {
+      version5 = false;
+    } else if (header == "Windows Registry Editor Version 5.00") {
+      version5 = true;
+    } else {
+      return Fail("not a registry file (expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\")");
+    }
+    headerSeen = true;
+    return true;
+  }
+  if (line[start] == ';') return true;
+  if (line[start] == '[') return ParseKey(line);
+  if (line[start] == '"' || line[start] == '@') return ParseValue(line);
+  return Fail("unexpected text");
 }
 
 bool Parser::ParseKey(const Line& line) {
@@ -231,21 +307,28 @@ bool Parser::ParseKey(const Line& line) {
   if (start < end && line[start] == '-') return Fail("deleting keys ([-...]) is not supported");
   std::string path = ToBytes(line, start, end);
   if (path.empty()) return Fail("empty key name");
-  for (size_t i = 0; i < file.keys.size(); ++i) {
-    if (CompareNames(file.keys[i].path, path) == 0) {
-      currentKey = static_cast<long>(i);
-      return true;
-    }
+  auto found = keyIndex.emplace(path, file.keys.size());
+  if (found.second) {
+    // A new key is likely to hold as many values as the one before it.
+    const size_t expected = file.keys.empty() ? 0 : file.keys.back().values.size();
+    file.keys.push_back(Key{std::move(path), {}});
+    file.keys.back().values.reserve(expected);
   }
-  file.keys.push_back(Key{path, {}});
-  currentKey = static_cast<long>(file.keys.size() - 1);
+  currentKey = static_cast<long>(found.first->second);
   return true;
 }
 
 bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
-  // pos is at the opening quote.
+  text.clear();
+  return ParseQuotedInto(line, pos, text);
+}
+
+// The bytes of a quoted text appended to out, escapes resolved and
+// characters taken into the ANSI code page; pos goes from the opening quote
+// to past the closing one.
+template <typename Bytes>
+bool Parser::ParseQuotedInto(const Line& line, size_t& pos, Bytes& out) {
   ++pos;
-  Line chars;
   while (true) {
     if (pos >= line.size()) return Fail("text without closing quote");
     uint32_t c = line[pos++];
@@ -261,9 +344,8 @@ bool Parser::ParseQuoted(const Line& line, size_t& pos, std::string& text) {
         default: return Fail("unknown escape sequence in a quoted text");
       }
     }
-    chars.push_back(c);
+    out.push_back(static_cast<typename Bytes::value_type>(in.unicode ? UnicodeToAnsi(c) : static_cast<uint8_t>(c)));
   }
-  text = ToBytes(chars, 0, chars.size());
   return true;
 }
 
@@ -299,7 +381,7 @@ bool Parser::ParseHex(Line line, size_t pos, std::vector<uint8_t>& data) {
   }
 }
 
-bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word) {
+bool StartsWith(const Line& line, size_t pos, const char* word) {
   for (size_t i = 0; word[i]; ++i) {
     if (pos + i >= line.size()) return false;
     uint32_t c = line[pos + i];
@@ -311,7 +393,7 @@ bool StartsWith(const std::vector<uint32_t>& line, size_t pos, const char* word)
 
 // Reads the hex digits at pos into number; false when there are more than
 // eight. digits is how many were read.
-bool ReadHexNumber(const std::vector<uint32_t>& line, size_t& pos, uint32_t& number, int& digits) {
+bool ReadHexNumber(const Line& line, size_t& pos, uint32_t& number, int& digits) {
   number = 0;
   digits = 0;
   while (pos < line.size() && HexDigit(line[pos]) >= 0) {
@@ -350,12 +432,11 @@ bool Parser::ParseValue(const Line& line) {
 }
 
 bool Parser::ParseTextData(const Line& line, size_t pos, Value& value) {
-  std::string text;
-  if (!ParseQuoted(line, pos, text)) return false;
+  value.data.reserve(line.size() - pos);  // the text and its terminator fit in what the line has left
+  if (!ParseQuotedInto(line, pos, value.data)) return false;
   size_t rest = SkipBlanks(line, pos);
   if (rest != line.size() && line[rest] != ';') return Fail("text after the closing quote");
   value.type = kRegSz;
-  value.data.assign(text.begin(), text.end());
   value.data.push_back(0);
   return true;
 }
@@ -391,22 +472,13 @@ bool Parser::ParseHexData(const Line& line, size_t pos, Value& value) {
   return true;
 }
 
-// A value named again in the same key replaces the earlier one in its place.
-void Parser::StoreValue(Value value) {
-  Key& key = CurrentKey();
-  for (Value& existing : key.values) {
-    if (CompareNames(existing.name, value.name) == 0) {
-      existing.type = value.type;
-      existing.data = std::move(value.data);
-      return;
-    }
-  }
-  key.values.push_back(std::move(value));
-}
+// Values are kept in the order read; a name met again in the same key is
+// merged once the whole file is read (MergeRepeatedValues).
+void Parser::StoreValue(Value value) { CurrentKey().values.push_back(std::move(value)); }
 
 // ---- writing ----------------------------------------------------------------
 
-void AppendEscaped(std::string& out, const std::string& text) {
+void AppendEscaped(std::string& out, std::string_view text) {
   for (char ch : text) {
     switch (ch) {
       case '\\': out += "\\\\"; break;
@@ -456,7 +528,7 @@ void WriteValue(std::string& out, const Value& value) {
   }
   if (value.type == kRegSz && QuotableText(value.data)) {
     out.push_back('"');
-    AppendEscaped(out, std::string(value.data.begin(), value.data.end() - 1));
+    AppendEscaped(out, std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
     out.push_back('"');
   } else if (value.type == kRegDword && value.data.size() == 4) {
     char number[16];
@@ -477,29 +549,33 @@ void WriteValue(std::string& out, const Value& value) {
   out += "\r\n";
 }
 
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == '\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
+// Compares two key paths as the registry orders its tree: name by name
+// (empty parts skipped), so that a key's children come right after it,
+// before a sibling whose name only starts like it.
+int ComparePaths(const std::string& a, const std::string& b) {
+  size_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.size() && a[i] == '\\') ++i;
+    while (j < b.size() && b[j] == '\\') ++j;
+    if (i == a.size() || j == b.size()) return (i == a.size() ? 0 : 1) - (j == b.size() ? 0 : 1);
+    const size_t endA = std::min(a.find('\\', i), a.size()), endB = std::min(b.find('\\', j), b.size());
+    const int c = CompareNames(a.data() + i, endA - i, b.data() + j, endB - j);
+    if (c != 0) return c;
+    i = endA;
+    j = endB;
   }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
 }
 
-int ComparePaths(const std::string& a, const std::string& b) {
-  std::vector<std::string> pa = SplitPath(a), pb = SplitPath(b);
-  for (size_t i = 0; i < pa.size() && i < pb.size(); ++i) {
-    int c = CompareNames(pa[i], pb[i]);
-    if (c != 0) return c;
+// The lower case of each byte's character, as the registry matches names;
+// made by the compiler, so that it is there before any static constructor
+// compares a name.
+struct FoldTable {
+  uint32_t folded[256] = {};
+  constexpr FoldTable() {
+    for (int b = 0; b < 256; ++b) folded[b] = LowerUnicode(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
   }
-  return pa.size() < pb.size() ? -1 : (pa.size() > pb.size() ? 1 : 0);
-}
+};
+constexpr FoldTable kFold;
 
 }  // namespace
 
@@ -508,17 +584,27 @@ uint32_t AnsiToUnicode(uint8_t byte) {
   return byte;
 }
 
-int CompareNames(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
+int CompareNames(const char* a, size_t aSize, const char* b, size_t bSize) {
+  const size_t n = std::min(aSize, bSize);
   for (size_t i = 0; i < n; ++i) {
-    uint32_t ca = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(a[i])));
-    uint32_t cb = LowerUnicode(AnsiToUnicode(static_cast<uint8_t>(b[i])));
+    if (a[i] == b[i]) continue;  // most bytes of two names that are compared are the same
+    const uint32_t ca = kFold.folded[static_cast<uint8_t>(a[i])], cb = kFold.folded[static_cast<uint8_t>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
   }
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  return aSize < bSize ? -1 : (aSize > bSize ? 1 : 0);
 }
 
-bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error) {
+int CompareNames(const std::string& a, const std::string& b) {
+  return CompareNames(a.data(), a.size(), b.data(), b.size());
+}
+
+size_t NameHash::operator()(std::string_view name) const {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a over the folded characters
+  for (char c : name) h = (h ^ kFold.folded[static_cast<uint8_t>(c)]) * 1099511628211ull;
+  return static_cast<size_t>(h);
+}
+
+bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error, const StopCheck& stop) {
   Decoded decoded;
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
     decoded.unicode = true;
@@ -530,31 +616,39 @@ bool Parse(const std::vector<uint8_t>& bytes, File& out, std::string& error) {
       return false;
     }
   } else {
-    decoded.chars.assign(bytes.begin(), bytes.end());
+    decoded.bytes = &bytes;
   }
   File parsed;
-  Parser parser(decoded, parsed);
+  Parser parser(decoded, parsed, stop);
   if (!parser.Run(error)) return false;
   out = std::move(parsed);
   return true;
 }
 
+void WriteKey(std::string& out, const std::string& path, const std::vector<Value>& values) {
+  out += '[';
+  out += path;
+  out += "]\r\n";
+  for (const Value& value : values) WriteValue(out, value);
+  out += "\r\n";
+}
+
 std::string Write(const File& file) {
-  std::string out = "REGEDIT4\r\n\r\n";
-  for (const Key& key : file.keys) {
-    out += "[" + key.path + "]\r\n";
-    for (const Value& value : key.values) WriteValue(out, value);
-    out += "\r\n";
-  }
+  std::string out = kWriteHeader;
+  for (const Key& key : file.keys) WriteKey(out, key.path, key.values);
   return out;
 }
 
 void Canonicalize(File& file) {
-  std::stable_sort(file.keys.begin(), file.keys.end(),
-                   [](const Key& a, const Key& b) { return ComparePaths(a.path, b.path) < 0; });
+  const auto pathLess = [](const Key& a, const Key& b) { return ComparePaths(a.path, b.path) < 0; };
+  const auto nameLess = [](const Value& a, const Value& b) { return CompareNames(a.name, b.name) < 0; };
+  // An export of the registry's tree is in this order already: one pass
+  // tells, and the sort is left out.
+  if (!std::is_sorted(file.keys.begin(), file.keys.end(), pathLess))
+    std::stable_sort(file.keys.begin(), file.keys.end(), pathLess);
   for (Key& key : file.keys) {
-    std::stable_sort(key.values.begin(), key.values.end(),
-                     [](const Value& a, const Value& b) { return CompareNames(a.name, b.name) < 0; });
+    if (!std::is_sorted(key.values.begin(), key.values.end(), nameLess))
+      std::stable_sort(key.values.begin(), key.values.end(), nameLess);
   }
 }
 

@@ -3,7 +3,11 @@
 //
 //  - Key and value names match without regard to case (code page 1252 taken
 //    as Unicode, lower-cased) and keep the spelling they were created with.
-//  - Subkeys and values are kept, and enumerated, in that name order.
+//  - Subkeys and values are kept, and enumerated, in that name order. A key's
+//    subkeys are an ordered map by name, indexed by a hash map of the same
+//    names: finding one among n siblings takes constant time, adding and
+//    deleting one log n steps, and enumerating them by index 0, 1, 2, ...
+//    walks the map once.
 //  - A subkey argument longer than 260 characters fails with ERROR_MORE_DATA,
 //    one name longer than 256 with ERROR_INVALID_PARAMETER, a leading
 //    backslash with ERROR_BAD_PATHNAME; empty path parts are skipped.
@@ -27,10 +31,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "reg_format.h"
@@ -43,18 +51,27 @@ constexpr size_t MaxSubkeyChars = 260;
 constexpr size_t MaxKeyNameChars = 256;
 constexpr size_t MaxValueNameChars = 16383;
 
-struct StoredValue {
-  std::string name;
-  DWORD type = REG_NONE;
-  std::vector<uint8_t> data;
-};
+// A value as the .reg model holds one (name, type, bytes), so that an
+// export writes it as it stands.
+using StoredValue = regfile::Value;
 
-struct Node {
+struct Node;
+using Children = std::map<std::string, std::shared_ptr<Node>, regfile::NameLess>;  // in name order
+
+struct Node : std::enable_shared_from_this<Node> {
   std::string name;
   Node* parent = nullptr;
   bool deleted = false;
-  std::vector<std::shared_ptr<Node>> children;  // in name order
-  std::vector<StoredValue> values;              // in name order
+  Children children;
+  // The same subkeys found by name in constant time; the views are the
+  // names the ordered map keeps.
+  std::unordered_map<std::string_view, Node*, regfile::NameHash, regfile::NameEqual> byName;
+  std::vector<StoredValue> values;  // in name order
+  // Where the last enumeration of the subkeys stood (index and position);
+  // forgotten whenever a subkey is added or deleted.
+  size_t enumIndex = 0;
+  Children::iterator enumAt;
+  bool enumValid = false;
 };
 
 }  // namespace
@@ -74,6 +91,15 @@ struct Registry {
   std::set<WinportKey*> handles;
   winport::RegistryWriteSwitch writes;  // counts from the start, picking no call
   unsigned long long changes = 0;       // calls that may have changed the tree; never reset
+  // What the last open found: a caller that opens one key for each of its
+  // values finds it again by comparing the subkey's text. Valid while
+  // changes stays as it was.
+  struct {
+    const Node* parent = nullptr;
+    std::string subKey;
+    Node* target = nullptr;
+    unsigned long long changes = ~0ull;
+  } lastOpen;
 
   Registry() { writes.Arm(0, winport::RegistryWriteSwitch::Action::None); }
 };
@@ -109,75 +135,78 @@ LONG Resolve(Registry& r, HKEY key, Node*& node, REGSAM& access) {
   return ERROR_SUCCESS;
 }
 
-std::shared_ptr<Node> SharedOf(Registry& r, Node* node) {
-  if (node == r.currentUser.get()) return r.currentUser;
-  if (node == r.localMachine.get()) return r.localMachine;
-  if (node == r.classesRoot.get()) return r.classesRoot;
-  for (const auto& child : node->parent->children) {
-    if (child.get() == node) return child;
+// Calls name(part) for each name of a key path, split at backslashes,
+// empty parts skipped, until it returns false; false then.
+template <typename Name>
+bool ForEachName(std::string_view path, const Name& name) {
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\') continue;
+    if (i > start && !name(path.substr(start, i - start))) return false;
+    start = i + 1;
   }
-  return nullptr;
+  return true;
 }
 
-// Splits a subkey argument into its names, with the checks the real calls
-// make. Null and "" give no names.
-LONG SplitSubkey(const char* subKey, std::vector<std::string>& names) {
-  names.clear();
-  if (subKey == nullptr || subKey[0] == 0) return ERROR_SUCCESS;
-  if (std::strlen(subKey) > MaxSubkeyChars) return ERROR_MORE_DATA;
-  if (subKey[0] == '\\') return ERROR_BAD_PATHNAME;
-  std::string part;
-  for (const char* p = subKey;; ++p) {
-    if (*p == '\\' || *p == 0) {
-      if (!part.empty()) {
-        if (part.size() > MaxKeyNameChars) return ERROR_INVALID_PARAMETER;
-        names.push_back(part);
-      }
-      part.clear();
-      if (*p == 0) break;
-    } else {
-      part.push_back(*p);
-    }
-  }
-  return ERROR_SUCCESS;
+// A subkey argument with the checks the real calls make; path is its text
+// (empty for null and "").
+LONG CheckSubkey(const char* subKey, std::string_view& path) {
+  path = subKey ? std::string_view(subKey) : std::string_view();
+  if (path.empty()) return ERROR_SUCCESS;
+  if (path.size() > MaxSubkeyChars) return ERROR_MORE_DATA;
+  if (path[0] == '\\') return ERROR_BAD_PATHNAME;
+  const bool namesFit = ForEachName(path, [](std::string_view name) { return name.size() <= MaxKeyNameChars; });
+  return namesFit ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
 }
 
-std::vector<std::shared_ptr<Node>>::iterator FindChildPosition(Node* node, const std::string& name) {
-  return std::lower_bound(node->children.begin(), node->children.end(), name,
-                          [](const std::shared_ptr<Node>& child, const std::string& n) { return Less(child->name, n); });
+Node* FindChild(const Node* node, std::string_view name) {
+  auto it = node->byName.find(name);
+  return it == node->byName.end() ? nullptr : it->second;
 }
 
-Node* FindChild(Node* node, const std::string& name) {
-  auto it = FindChildPosition(node, name);
-  if (it != node->children.end() && regfile::CompareNames((*it)->name, name) == 0) return it->get();
-  return nullptr;
-}
-
-Node* AddChild(Node* node, const std::string& name) {
-  auto it = FindChildPosition(node, name);
-  if (it != node->children.end() && regfile::CompareNames((*it)->name, name) == 0) return it->get();
+Node* AddChild(Node* node, std::string_view name) {
+  if (Node* found = FindChild(node, name)) return found;
   auto child = std::make_shared<Node>();
-  child->name = name;
+  child->name = std::string(name);
   child->parent = node;
-  return node->children.insert(it, child)->get();
+  node->enumValid = false;
+  // Names often come in order (a canonical .reg file): the end is tried first.
+  auto added = node->children.emplace_hint(node->children.end(), child->name, child);
+  node->byName.emplace(added->first, child.get());
+  return child.get();
 }
 
-Node* Walk(Node* node, const std::vector<std::string>& names) {
-  for (const std::string& name : names) {
-    node = FindChild(node, name);
-    if (!node) return nullptr;
+void RemoveChild(Node* node, Node* child) {
+  const std::string name = child->name;  // erasing may free child
+  node->byName.erase(name);
+  node->children.erase(name);
+  node->enumValid = false;
+}
+
+// The subkey at index in name order, nullptr past the last. An enumeration
+// asks for 0, 1, 2, ... (or for 0 again and again while deleting): each step
+// starts from where the last one stood.
+Node* ChildAt(Node* node, size_t index) {
+  if (index >= node->children.size()) return nullptr;
+  if (!node->enumValid || index < node->enumIndex) {
+    node->enumAt = node->children.begin();
+    node->enumIndex = 0;
+    node->enumValid = true;
   }
-  return node;
+  node->enumAt = std::next(node->enumAt, static_cast<std::ptrdiff_t>(index - node->enumIndex));
+  node->enumIndex = index;
+  return node->enumAt->second.get();
 }
 
-// The existing key a subkey argument names below node: SplitSubkey's code
+// The existing key a subkey argument names below node: CheckSubkey's code
 // for a malformed argument, ERROR_FILE_NOT_FOUND when a name along the way
 // is missing.
 LONG FindSubkey(Node* node, const char* subKey, Node*& target) {
-  std::vector<std::string> names;
-  LONG code = SplitSubkey(subKey, names);
+  std::string_view path;
+  LONG code = CheckSubkey(subKey, path);
   if (code != ERROR_SUCCESS) return code;
-  target = Walk(node, names);
+  target = node;
+  ForEachName(path, [&target](std::string_view name) { return (target = FindChild(target, name)) != nullptr; });
   return target ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
@@ -192,24 +221,24 @@ StoredValue* FindValue(Node* node, const std::string& name) {
   return nullptr;
 }
 
-void SetValue(Node* node, const std::string& name, DWORD type, const uint8_t* data, size_t size) {
+void SetValue(Node* node, const std::string& name, DWORD type, std::vector<uint8_t> data) {
   auto it = FindValuePosition(node, name);
   if (it == node->values.end() || regfile::CompareNames(it->name, name) != 0) {
     StoredValue value;
     value.name = name;
-    it = node->values.insert(it, value);
+    it = node->values.insert(it, std::move(value));
   }
   it->type = type;
-  it->data.assign(data, data + size);
+  it->data = std::move(data);
 }
 
 void MarkDeleted(Node* node) {
   node->deleted = true;
-  for (const auto& child : node->children) MarkDeleted(child.get());
+  for (const auto& child : node->children) MarkDeleted(child.second.get());
 }
 
 HKEY NewHandle(Registry& r, Node* node, REGSAM access) {
-  auto* handle = new WinportKey{SharedOf(r, node), access};
+  auto* handle = new WinportKey{node->shared_from_this(), access};
   r.handles.insert(handle);
   return handle;
 }
@@ -257,21 +286,32 @@ LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM access, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   KeyCall call(KeyCall::Reads, key);
   if (call.Failed()) return call.code;
+  auto& last = call.registry.lastOpen;
+  if (subKey && last.changes == call.registry.changes && last.parent == call.node && last.subKey == subKey) {
+    *result = NewHandle(call.registry, last.target, access);
+    return ERROR_SUCCESS;
+  }
   Node* target;
   LONG code = FindSubkey(call.node, subKey, target);
   if (code != ERROR_SUCCESS) return code;
+  if (subKey) last = {call.node, subKey, target, call.registry.changes};
   *result = NewHandle(call.registry, target, access);
   return ERROR_SUCCESS;
 }
 
-void ExportNode(const Node* node, const std::string& path, regfile::File& out, bool includeSelf) {
-  if (includeSelf) {
-    regfile::Key key;
-    key.path = path;
-    for (const StoredValue& v : node->values) key.values.push_back(regfile::Value{v.name, v.type, v.data});
-    out.keys.push_back(std::move(key));
+// Calls visit(path, node) for node (when includeSelf) and every key below
+// it, parents before children, in name order: the order of a canonical .reg
+// file. path is node's full path on entry and again on return.
+template <typename Visit>
+void ForEachKey(const Node* node, std::string& path, bool includeSelf, const Visit& visit) {
+  if (includeSelf) visit(path, *node);
+  const size_t length = path.size();
+  for (const auto& child : node->children) {
+    path += '\\';
+    path += child.second->name;
+    ForEachKey(child.second.get(), path, true, visit);
+    path.resize(length);
   }
-  for (const auto& child : node->children) ExportNode(child.get(), path + "\\" + child->name, out, true);
 }
 
 const char kHiveName[] = "HKEY_CURRENT_USER";
@@ -302,16 +342,17 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   if (call.Open(key) != ERROR_SUCCESS) return call.code;
   Node* node = call.node;
-  std::vector<std::string> names;
-  LONG code = SplitSubkey(subKey, names);
+  std::string_view path;
+  LONG code = CheckSubkey(subKey, path);
   if (code != ERROR_SUCCESS) return code;
   // Wine reports a new key when no subkey is named at all.
-  bool created = names.empty();
-  for (const std::string& name : names) {
+  bool created = true;
+  ForEachName(path, [&node, &created](std::string_view name) {
     Node* child = FindChild(node, name);
     created = child == nullptr;
     node = created ? AddChild(node, name) : child;
-  }
+    return true;
+  });
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = NewHandle(call.registry, node, access);
   return ERROR_SUCCESS;
@@ -347,7 +388,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
   if (data == nullptr && dataSize != 0) return ERROR_NOACCESS;
   const std::string name = valueName ? valueName : "";
   if (name.size() > MaxValueNameChars) return ERROR_INVALID_PARAMETER;
-  SetValue(call.node, name, type, data, dataSize);
+  SetValue(call.node, name, type, std::vector<uint8_t>(data, data + dataSize));
   return ERROR_SUCCESS;
 }
 
@@ -357,8 +398,9 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
   if (call.Failed()) return call.code;
   if ((call.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= call.node->children.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& childName = call.node->children[index]->name;
+  const Node* child = ChildAt(call.node, index);
+  if (!child) return ERROR_NO_MORE_ITEMS;
+  const std::string& childName = child->name;
   if (*nameSize <= childName.size()) return ERROR_MORE_DATA;
   std::memcpy(name, childName.c_str(), childName.size() + 1);
   *nameSize = static_cast<DWORD>(childName.size());
@@ -401,11 +443,9 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   if (code != ERROR_SUCCESS) return code;
   if (target->parent == nullptr || !target->children.empty()) return ERROR_ACCESS_DENIED;
   Node* parent = target->parent;
-  auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                         [target](const std::shared_ptr<Node>& child) { return child.get() == target; });
   MarkDeleted(target);
   target->parent = nullptr;
-  parent->children.erase(it);
+  RemoveChild(parent, target);  // the last reference to target unless a handle holds it
   return ERROR_SUCCESS;
 }
 
@@ -438,74 +478,104 @@ void WinportRegistryClear() {
   std::lock_guard<std::mutex> lock(r.mutex);
   ++r.changes;
   for (const auto& child : r.currentUser->children) {
-    MarkDeleted(child.get());
-    child->parent = nullptr;
+    MarkDeleted(child.second.get());
+    child.second->parent = nullptr;
   }
   r.currentUser->children.clear();
+  r.currentUser->byName.clear();
+  r.currentUser->enumValid = false;
   r.currentUser->values.clear();
 }
 
-bool WinportRegistryImport(const regfile::File& file, std::string& error) {
+bool WinportRegistryImport(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   // Check every path first, so that a refused file changes nothing.
-  std::vector<std::vector<std::string>> paths;
+  const std::string_view hive = kHiveName;
   for (const regfile::Key& key : file.keys) {
     const std::string& path = key.path;
-    const size_t hive = sizeof kHiveName - 1;
-    if (path.size() < hive || regfile::CompareNames(path.substr(0, hive), kHiveName) != 0 ||
-        (path.size() > hive && path[hive] != '\\')) {
+    if (path.size() < hive.size() || regfile::CompareNames(path.data(), hive.size(), hive.data(), hive.size()) != 0 ||
+        (path.size() > hive.size() && path[hive.size()] != '\\')) {
       error = "key outside HKEY_CURRENT_USER: " + path;
       return false;
     }
-    std::vector<std::string> names;
-    std::string part;
-    for (size_t i = hive; i <= path.size(); ++i) {
-      if (i == path.size() || path[i] == '\\') {
-        if (!part.empty()) names.push_back(part);
-        part.clear();
-      } else {
-        part.push_back(path[i]);
-      }
-    }
-    paths.push_back(std::move(names));
   }
   ++r.changes;
-  for (size_t k = 0; k < file.keys.size(); ++k) {
-    Node* node = r.currentUser.get();
-    for (const std::string& name : paths[k]) node = AddChild(node, name);
-    for (const regfile::Value& value : file.keys[k].values) {
-      SetValue(node, value.name, value.type, value.data.data(), value.data.size());
+  size_t done = 0;
+  // Keys of one parent follow each other in a file: the parent found for
+  // the key before is taken again when the path up to the last name is the
+  // same text.
+  std::string_view lastParentPath;
+  Node* lastParent = nullptr;
+  for (regfile::Key& key : file.keys) {
+    if (stop && ++done % 1024 == 0 && stop()) {
+      error = "importing stopped";
+      return false;
     }
+    const std::string_view path = std::string_view(key.path).substr(hive.size());
+    const size_t cut = path.find_last_of('\\');
+    const std::string_view parentPath = cut == std::string_view::npos ? std::string_view() : path.substr(0, cut);
+    Node* node = r.currentUser.get();
+    if (lastParent && parentPath == lastParentPath) {
+      node = lastParent;
+    } else {
+      ForEachName(parentPath, [&node](std::string_view name) { return (node = AddChild(node, name)) != nullptr; });
+      lastParentPath = parentPath;
+      lastParent = node;
+    }
+    ForEachName(path.substr(parentPath.size()),
+                [&node](std::string_view name) { return (node = AddChild(node, name)) != nullptr; });
+    node->values.reserve(node->values.size() + key.values.size());
+    for (regfile::Value& value : key.values) SetValue(node, value.name, value.type, std::move(value.data));
   }
   return true;
 }
+
+namespace {
+
+// The key an export starts from, and its full path in the stored spelling
+// in path; null when there is no such key. Caller holds the mutex.
+const Node* ExportRoot(Registry& r, const std::string& rootPath, std::string& path, bool& includeSelf) {
+  const Node* node = r.currentUser.get();
+  path = kHiveName;
+  const bool found = ForEachName(rootPath, [&node, &path](std::string_view name) {
+    if (!(node = FindChild(node, name))) return false;
+    path += '\\';
+    path += node->name;
+    return true;
+  });
+  if (!found) return nullptr;
+  // The hive itself is listed only when it holds values.
+  includeSelf = path.size() > sizeof kHiveName - 1 || !node->values.empty();
+  return node;
+}
+
+}  // namespace
 
 regfile::File WinportRegistryExport(const std::string& rootPath) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   regfile::File out;
-  std::vector<std::string> names;
-  std::string part;
-  for (size_t i = 0; i <= rootPath.size(); ++i) {
-    if (i == rootPath.size() || rootPath[i] == '\\') {
-      if (!part.empty()) names.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(rootPath[i]);
-    }
-  }
-  Node* node = Walk(r.currentUser.get(), names);
+  std::string path;
+  bool includeSelf = false;
+  const Node* node = ExportRoot(r, rootPath, path, includeSelf);
   if (!node) return out;
-  std::string path = kHiveName;
-  Node* walk = r.currentUser.get();
-  for (const std::string& name : names) {
-    walk = FindChild(walk, name);
-    path += "\\" + walk->name;  // the stored spelling
-  }
-  // The hive itself is listed only when it holds values.
-  ExportNode(node, path, out, !names.empty() || !node->values.empty());
+  ForEachKey(node, path, includeSelf,
+             [&out](const std::string& keyPath, const Node& key) { out.keys.push_back({keyPath, key.values}); });
   return out;
+}
+
+std::string WinportRegistryExportText(const std::string& rootPath) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  std::string text = regfile::kWriteHeader;
+  std::string path;
+  bool includeSelf = false;
+  const Node* node = ExportRoot(r, rootPath, path, includeSelf);
+  if (!node) return text;
+  ForEachKey(node, path, includeSelf,
+             [&text](const std::string& keyPath, const Node& key) { regfile::WriteKey(text, keyPath, key.values); });
+  return text;
 }
 
 void WinportRegistryFailNthWrite(int n) {

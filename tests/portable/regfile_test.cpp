@@ -190,6 +190,17 @@ TEST(RegFile, ReadsCommentsBlanksAndRepeatedKeys) {
   EXPECT_EQ(DataOf(file.keys[0], "Hex"), "\x01\x02\x03");
 }
 
+TEST(RegFile, AStopCheckEndsALongReadLeavingTheModelAlone) {
+  std::string text = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
+  for (int i = 0; i < 10000; ++i) text += "\"v" + std::to_string(i) + "\"=\"x\"\n";
+  regfile::File file;
+  std::string error;
+  int asked = 0;
+  EXPECT_FALSE(regfile::Parse(Bytes(text), file, error, [&asked] { return ++asked == 2; }));
+  EXPECT_EQ(error, "line 8192: reading stopped");
+  EXPECT_TRUE(file.keys.empty());
+}
+
 TEST(RegFile, RefusesWhatItCannotRepresentNamingTheLine) {
   struct Case {
     const char* text;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -87,6 +88,12 @@ int CreateTemporary(const std::string& target, bool replacing, std::string& temp
   return -1;
 }
 
+// The refusal of a file with other names: the atomic write puts a new file
+// under one name, and the others would keep the old content.
+std::string HardLinkRefusal(unsigned long links) {
+  return "the file has " + std::to_string(links) + " hard links, and velk's writes would part them";
+}
+
 // What an existing file is: whether it exists, and why velk may not replace it.
 struct Existing {
   bool exists = false;
@@ -106,6 +113,15 @@ Existing LookAt(const std::string& target) {
   if (!e.exists) return e;
   if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) e.refusal = "it is not a regular file";
   else if (e.attributes & FILE_ATTRIBUTE_READONLY) e.refusal = "the file is read-only";
+  if (!e.refusal.empty()) return e;
+  HANDLE h = CreateFileA(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (h != INVALID_HANDLE_VALUE) {
+    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1)
+      e.refusal = HardLinkRefusal(info.nNumberOfLinks);
+    CloseHandle(h);
+  }
 #else
   if (::stat(target.c_str(), &e.status) != 0) {
     const int err = errno;
@@ -117,6 +133,7 @@ Existing LookAt(const std::string& target) {
   }
   e.exists = true;
   if (!S_ISREG(e.status.st_mode)) e.refusal = "it is not a regular file";
+  else if (e.status.st_nlink > 1) e.refusal = HardLinkRefusal(static_cast<unsigned long>(e.status.st_nlink));
   // The owner's write permission says whether the file may change; root
   // could replace it anyway, but a read-only file stays as it is.
   else if (!(e.status.st_mode & S_IWUSR)) e.refusal = "the file is read-only";
@@ -238,12 +255,46 @@ constexpr bool kChangesCounted = true;
 unsigned long long RegistryChanges() { return WinportRegistryChangeCount(); }
 #endif
 
-std::string Resolved(const std::string& path) {
-  std::filesystem::path p = std::filesystem::u8path(path);
+// The file velk keeps for path: symbolic links followed to the file the
+// last one names, whether it exists or not (a dangling link names the file
+// velk creates), as an absolute path with the folders' links resolved too,
+// so that every name of one file gives one target (and one lock). A loop of
+// links is left as it stands: looking at it then fails as it should.
+std::string ResolveTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path p = fs::u8path(path);
   std::error_code ec;
-  if (!std::filesystem::is_symlink(p, ec)) return path;
-  std::filesystem::path target = std::filesystem::canonical(p, ec);
-  return ec ? path : target.u8string();
+  for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hop) {
+    fs::path next = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  fs::path full = fs::weakly_canonical(fs::absolute(p, ec), ec);
+  return ec ? p.u8string() : full.u8string();
+}
+
+// The file's bytes, or none when there is no file. False with reason when
+// it cannot be read.
+bool ReadDisk(const std::string& file, std::optional<std::string>& bytes, std::string& reason) {
+  bytes.reset();
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) {
+    if (errno == ENOENT) return true;
+    reason = ErrnoText(errno);
+    return false;
+  }
+  std::string content;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) content.append(chunk, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) {
+    reason = "read error";
+    return false;
+  }
+  bytes = std::move(content);
+  return true;
 }
 
 }  // namespace
@@ -252,7 +303,7 @@ std::string CannotWrite(const std::string& path, const std::string& reason) {
   return "cannot write " + path + ": " + reason;
 }
 
-RegistryStore::RegistryStore(std::string path) : path_(std::move(path)), target_(Resolved(path_)) {}
+RegistryStore::RegistryStore(std::string path) : path_(std::move(path)), target_(ResolveTarget(path_)) {}
 
 bool RegistryStore::CheckWritable(std::string& error) const {
   const Existing old = LookAt(target_);
@@ -275,45 +326,80 @@ bool RegistryStore::CheckWritable(std::string& error) const {
   return false;
 }
 
-bool RegistryStore::Load(bool& sampleUsed, std::string& error) {
-  if (!LoadRegistry(path_, sampleUsed, error)) return false;
+bool RegistryStore::Lock(std::string& error) {
+  long holder = 0;
+  std::string why;
+  switch (lock_.Take(target_ + ".lock", holder, why)) {
+    case FileLock::Result::Taken: return true;
+    case FileLock::Result::Held:
+      error = path_ + " is in use by another velk" + (holder > 0 ? " (process " + std::to_string(holder) + ")" : "") +
+              "; one velk at a time keeps a registry file";
+      return false;
+    case FileLock::Result::Failed: break;
+  }
+  error = "cannot take " + path_ + " for this run: " + why;
+  return false;
+}
+
+bool RegistryStore::Load(bool& sampleUsed, std::string& error, const regfile::StopCheck& stop) {
+  std::optional<std::string> bytes;
+  std::string reason;
+  if (!ReadDisk(target_, bytes, reason)) {
+    error = "cannot read " + path_ + ": " + reason;
+    return false;
+  }
+  sampleUsed = !bytes;
+  if (!LoadRegistry(path_, bytes ? &*bytes : nullptr, error, stop)) return false;
+  if (stop && stop()) {
+    error = "loading stopped";
+    return false;
+  }
   seenChanges_ = RegistryChanges();
-  regfile::File loaded;
-  if (!ExportBranch(loaded, error)) return false;
-  received_ = regfile::Write(loaded);
+  // The sample in place of a missing file counts as what the file holds:
+  // the file is made once the plug-in stores something.
+  if (!ExportBranchText(received_, error)) return false;
+  onDisk_ = std::move(bytes);
   inStep_ = true;
+  loaded_ = true;
   return true;
 }
 
-bool RegistryStore::SaveIfChanged(std::string& reason) { return Write(false, reason); }
+void RegistryStore::WantFile() {
+  if (!loaded_ || onDisk_) return;
+  received_.clear();
+  inStep_ = false;
+}
 
-bool RegistryStore::Save(std::string& reason) { return Write(true, reason); }
-
-bool RegistryStore::Write(bool always, std::string& reason) {
+RegistryStore::Outcome RegistryStore::SaveIfChanged(std::string& reason, bool overwrite) {
+  if (!loaded_) return Outcome::Saved;
   const unsigned long long changes = RegistryChanges();
-  if (kChangesCounted && !always && inStep_ && changes == seenChanges_) return true;
-  regfile::File file;
-  std::string error;
-  if (!ExportBranch(file, error)) {
+  if (kChangesCounted && inStep_ && changes == seenChanges_) return Outcome::Saved;
+  std::string text, error;
+  inStep_ = false;
+  if (!ExportBranchText(text, error)) {
     reason = error;
-    inStep_ = false;
-    return false;
+    return Outcome::Failed;
   }
   seenChanges_ = changes;
-  std::string text = regfile::Write(file);
-  if (!always && text == received_) {
-    // The file holds this already (after a failed write, the registry may
-    // have come back to what the file received).
-    inStep_ = true;
-    return true;
+  // The file holds this already (after a failed write, the registry may
+  // have come back to what the file received).
+  inStep_ = text == received_;
+  if (inStep_) return Outcome::Saved;
+  std::optional<std::string> now;
+  if (!overwrite && !ReadDisk(target_, now, error)) {
+    reason = "cannot read it: " + error;
+    return Outcome::Failed;
   }
-  if (!WriteAtomically(target_, text, reason)) {
-    inStep_ = false;
-    return false;
+  changedBehind_ = !overwrite && now != onDisk_;
+  if (changedBehind_) {
+    reason = "it changed on disk since velk last read or wrote it";
+    return Outcome::ChangedOnDisk;
   }
+  if (!WriteAtomically(target_, text, reason)) return Outcome::Failed;
+  onDisk_ = text;
   received_ = std::move(text);
   inStep_ = true;
-  return true;
+  return Outcome::Saved;
 }
 
 void FailNextSaves(int n) { pendingFaults = n > 0 ? n : 0; }

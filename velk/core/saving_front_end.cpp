@@ -17,23 +17,48 @@ MessageView SaveFailedView(const std::string& path, const std::string& reason) {
   return view;
 }
 
+MessageView ChangedOnDiskView(const std::string& path) {
+  MessageView view;
+  view.flags = MessageErrorReport;  // drawn as a warning, like the failed write's box
+  view.lines = {"velk", "The registry file changed on disk", Utf8ToOemShown(path),
+                "since velk last read or wrote it"};
+  view.buttons = {"Overwrite", "Quit without saving"};
+  return view;
+}
+
 SavingFrontEnd::SavingFrontEnd(FrontEnd& inner, RegistryStore& file, Note note, QuitHandler quit)
     : inner_(inner), file_(file), note_(std::move(note)), quit_(std::move(quit)) {}
 
-void SavingFrontEnd::Sync(bool always) {
-  for (bool failed = false;;) {
+void SavingFrontEnd::Sync() {
+  bool asked = false;
+  for (bool overwrite = false;;) {
     std::string reason;
-    if (always ? file_.Save(reason) : file_.SaveIfChanged(reason)) {
-      if (failed && note_) note_("registry file written");
+    const RegistryStore::Outcome outcome = file_.SaveIfChanged(reason, overwrite);
+    if (outcome == RegistryStore::Outcome::Saved) {
+      if (asked && note_) note_("registry file written");
       return;
     }
-    failed = true;
-    if (note_) note_("registry file not written: " + reason);
-    if (inner_.ShowMessage(SaveFailedView(file_.Path(), reason)) == SaveQuit) {
-      if (quit_) quit_(reason);
-      std::_Exit(ExitQuitWithoutSaving);  // the handler must not return
-    }
+    asked = true;
+    // After Overwrite, a retry of a failed write overwrites too.
+    if (outcome == RegistryStore::Outcome::Failed) AskAfterFailure(reason);
+    else overwrite = AskOverwrite(reason);
   }
+}
+
+void SavingFrontEnd::AskAfterFailure(const std::string& reason) {
+  if (note_) note_("registry file not written: " + reason);
+  if (inner_.ShowMessage(SaveFailedView(file_.Path(), reason)) != SaveQuit) return;
+  if (quit_) quit_(reason);
+  std::_Exit(ExitQuitWithoutSaving);  // the handler must not return
+}
+
+bool SavingFrontEnd::AskOverwrite(const std::string& reason) {
+  if (note_) note_("registry file changed on disk");
+  const int answer = inner_.ShowMessage(ChangedOnDiskView(file_.Path()));
+  if (answer == ChangedOverwrite) return true;
+  if (answer != ChangedQuit) return false;  // Esc: the box again
+  if (quit_) quit_(reason);
+  std::_Exit(ExitQuitWithoutSaving);
 }
 
 HostCommand SavingFrontEnd::NextHostCommand(const std::vector<std::string>& pluginMenu,

@@ -6,7 +6,9 @@
 // plug-in stored is on the disk before velk reads the next key or script
 // command. It writes only when the registry differs from what the file last
 // received. A write that fails shows velk's own message box, which offers
-// to retry or to quit without saving.
+// to retry or to quit without saving; a file that another program changed
+// since velk last read or wrote it shows another, which offers to overwrite
+// it or to quit without saving.
 #pragma once
 
 #include <functional>
@@ -23,10 +25,14 @@ constexpr int ExitQuitWithoutSaving = 4;
 
 // The buttons of velk's box for a failed write, in order.
 enum SaveFailedButton { SaveRetry = 0, SaveQuit = 1 };
+// The buttons of velk's box for a file changed on disk, in order.
+enum ChangedOnDiskButton { ChangedOverwrite = 0, ChangedQuit = 1 };
 
 // velk's own box for a failed write of the registry file (OEM text; the
 // path's characters that code page 437 lacks show as '?').
 MessageView SaveFailedView(const std::string& path, const std::string& reason);
+// velk's own box for a registry file that changed on disk.
+MessageView ChangedOnDiskView(const std::string& path);
 
 class SavingFrontEnd : public FrontEnd {
  public:
@@ -44,13 +50,18 @@ class SavingFrontEnd : public FrontEnd {
   int RunDialog(DialogView& dialog) override;
   int ShowMessage(const MessageView& message) override;
 
-  // Writes the registry file (only when the registry changed, unless
-  // always) until the file holds the registry or the user quits. The box
-  // of a failed write goes through the inner front end; Retry (and Esc)
-  // writes again.
-  void Sync(bool always = false);
+  // Writes the registry file (only when the registry changed) until the
+  // file holds the registry or the user quits. The boxes go through the
+  // inner front end: after a failed write, Retry (and Esc) writes again;
+  // over a file changed on disk, Overwrite writes, and Esc asks again.
+  void Sync();
 
  private:
+  // The boxes; quitting does not return. AskOverwrite: true to overwrite,
+  // false to ask again.
+  void AskAfterFailure(const std::string& reason);
+  bool AskOverwrite(const std::string& reason);
+
   FrontEnd& inner_;
   RegistryStore& file_;
   Note note_;

@@ -1,10 +1,8 @@
 #include "core/velk_branch.h"
 
-#include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <set>
-#include <system_error>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -16,15 +14,16 @@
 namespace velk {
 namespace {
 
-std::string Lower(const std::string& s) {
-  std::string out = s;
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
+const std::string& Branch() {
+  static const std::string branch = VelkBranch;
+  return branch;
 }
 
+// Names compare as the registry compares them.
 bool InBranch(const std::string& path) {
-  std::string p = Lower(path), b = Lower(VelkBranch);
-  return p == b || (p.size() > b.size() && p.compare(0, b.size(), b) == 0 && p[b.size()] == '\\');
+  const std::string& b = Branch();
+  if (path.size() < b.size() || regfile::CompareNames(path.data(), b.size(), b.data(), b.size()) != 0) return false;
+  return path.size() == b.size() || path[b.size()] == '\\';
 }
 
 // The part of a key path below HKEY_CURRENT_USER ("Software\VELK\...").
@@ -119,8 +118,9 @@ bool CheckBranch(const regfile::File& file, std::string& error) {
 }
 
 void CompleteAncestors(regfile::File& file) {
-  std::set<std::string> have;
-  for (const regfile::Key& key : file.keys) have.insert(Lower(key.path));
+  std::unordered_set<std::string, regfile::NameHash, regfile::NameEqual> have;
+  have.reserve(file.keys.size());
+  for (const regfile::Key& key : file.keys) have.insert(key.path);
   std::vector<regfile::Key> added;
   size_t rootLength = std::string(VelkBranch).size();
   for (const regfile::Key& key : file.keys) {
@@ -130,18 +130,18 @@ void CompleteAncestors(regfile::File& file) {
       size_t cut = path.rfind('\\');
       if (cut == std::string::npos || cut < rootLength) break;
       path = path.substr(0, cut);
-      if (!have.insert(Lower(path)).second) break;
+      if (!have.insert(path).second) break;
       // The branch itself is always spelled one way.
       added.push_back(regfile::Key{path.size() == rootLength ? std::string(VelkBranch) : path, {}});
     }
   }
-  if (!file.keys.empty() && have.insert(Lower(VelkBranch)).second) added.push_back(regfile::Key{VelkBranch, {}});
+  if (!file.keys.empty() && have.insert(Branch()).second) added.push_back(regfile::Key{VelkBranch, {}});
   file.keys.insert(file.keys.end(), added.begin(), added.end());
 }
 
 #if defined(_WIN32)
 
-bool ImportBranch(const regfile::File& file, std::string& error) {
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   std::string branch = BelowHive(VelkBranch);
   LONG rc = DeleteTree(HKEY_CURRENT_USER, branch);
@@ -149,7 +149,12 @@ bool ImportBranch(const regfile::File& file, std::string& error) {
     error = "cannot clear HKEY_CURRENT_USER\\" + branch + " (error " + std::to_string(rc) + ")";
     return false;
   }
+  size_t done = 0;
   for (const regfile::Key& key : file.keys) {
+    if (stop && ++done % 256 == 0 && stop()) {
+      error = "importing stopped";
+      return false;
+    }
     HKEY handle;
     std::string sub = BelowHive(key.path);
     rc = RegCreateKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
@@ -188,6 +193,13 @@ bool ExportBranch(regfile::File& file, std::string& error) {
   return true;
 }
 
+bool ExportBranchText(std::string& text, std::string& error) {
+  regfile::File file;
+  if (!ExportBranch(file, error)) return false;
+  text = regfile::Write(file);
+  return true;
+}
+
 std::string DefaultRegistryPath() {
   const char* appData = std::getenv("APPDATA");
   std::string base = appData && *appData ? appData : ".";
@@ -196,16 +208,23 @@ std::string DefaultRegistryPath() {
 
 #else
 
-bool ImportBranch(const regfile::File& file, std::string& error) {
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop) {
   if (!CheckBranch(file, error)) return false;
   WinportRegistryClear();
-  return WinportRegistryImport(file, error);
+  return WinportRegistryImport(std::move(file), error, stop);
 }
 
 bool ExportBranch(regfile::File& file, std::string&) {
   file = WinportRegistryExport(BelowHive(VelkBranch));
   CompleteAncestors(file);
   regfile::Canonicalize(file);
+  return true;
+}
+
+// The tree lists every key below the branch, parents first, in canonical
+// order already: its text needs neither the ancestors nor the sort.
+bool ExportBranchText(std::string& text, std::string&) {
+  text = WinportRegistryExportText(BelowHive(VelkBranch));
   return true;
 }
 
@@ -223,26 +242,23 @@ std::string DefaultRegistryPath() {
 
 #endif
 
-bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error) {
+bool LoadRegistry(const std::string& name, const std::string* bytes, std::string& error,
+                  const regfile::StopCheck& stop) {
   regfile::File file;
-  std::error_code ec;
-  sampleUsed = !std::filesystem::exists(std::filesystem::u8path(path), ec);
-  if (ec) {
-    error = "cannot look at " + path + ": " + ec.message();
-    return false;
-  }
-  if (sampleUsed) {
+  if (!bytes) {
     file = SampleTable();
   } else {
-    // The reader's messages name the file already.
-    if (!regfile::ReadFile(path, file, error)) return false;
+    if (!regfile::Parse(std::vector<uint8_t>(bytes->begin(), bytes->end()), file, error, stop)) {
+      error = name + ": " + error;
+      return false;
+    }
     std::string why;
     if (!CheckBranch(file, why)) {
-      error = path + ": " + why;
+      error = name + ": " + why;
       return false;
     }
   }
-  return ImportBranch(file, error);
+  return ImportBranch(std::move(file), error, stop);
 }
 
 }  // namespace velk

@@ -24,19 +24,24 @@ bool CheckBranch(const regfile::File& file, std::string& error);
 // that the file lists each key of the branch once, as regedit exports do.
 void CompleteAncestors(regfile::File& file);
 
-// Replaces the branch in the current user's registry with the file's keys.
-bool ImportBranch(const regfile::File& file, std::string& error);
+// Replaces the branch in the current user's registry with the file's keys;
+// stops part way when stop (if given) returns true.
+bool ImportBranch(regfile::File file, std::string& error, const regfile::StopCheck& stop = nullptr);
 // The branch as it is now, in canonical order with all ancestors listed.
 bool ExportBranch(regfile::File& file, std::string& error);
+// The same as .reg text (regfile::Write of ExportBranch's file).
+bool ExportBranchText(std::string& text, std::string& error);
 
 // $XDG_DATA_HOME/velk/registry.reg (or ~/.local/share/...); on Windows
 // velk\registry.reg in %APPDATA%.
 std::string DefaultRegistryPath();
 
-// Loads path into the registry, or the sample table when path does not
-// exist (sampleUsed is then true). False with error for a file that cannot
-// be read or parsed, or that holds keys outside the branch. (Writing the
-// file back is core/registry_store.h's.)
-bool LoadRegistry(const std::string& path, bool& sampleUsed, std::string& error);
+// Loads a registry file's bytes into the registry, or the sample table when
+// bytes is null. False with error (starting with the file's name) for bytes
+// that do not parse, or that hold keys outside the branch, or when stop
+// returned true during the reading. (Reading and writing the file is
+// core/registry_store.h's.)
+bool LoadRegistry(const std::string& name, const std::string* bytes, std::string& error,
+                  const regfile::StopCheck& stop = nullptr);
 
 }  // namespace velk

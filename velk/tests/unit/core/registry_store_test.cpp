@@ -1,7 +1,8 @@
 // The registry file: the start-up check, the write only when something
-// changed, the atomic replacement that keeps mode and owner, the failing
-// write of the test hook, and the front end that writes whenever the
-// plug-in hands control back and offers retry or quit when it cannot.
+// changed and never over a file changed behind velk's back, the atomic
+// replacement that keeps mode and owner, links, the failing write of the
+// test hook, and the front end that writes whenever the plug-in hands
+// control back and offers retry (or overwrite) or quit when it cannot.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -9,6 +10,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -99,6 +101,10 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
+using Outcome = RegistryStore::Outcome;
+
+bool Saved(RegistryStore& file, std::string& reason) { return file.SaveIfChanged(reason) == Outcome::Saved; }
+
 class RegistryStoreTest : public ::testing::Test {
  protected:
   void TearDown() override { FailNextSaves(0); }
@@ -132,6 +138,13 @@ TEST_F(RegistryStoreTest, StartUpCheckRefusesWhatCannotBeKept) {
   EXPECT_EQ(Occurrences(error, ro), 1u) << error;
   EXPECT_EQ(Read(ro), kLoose);
 
+  // A file with a second name: a new file in its place would part them.
+  const std::string twice = dir / "twice.reg";
+  Write(twice, kLoose);
+  ASSERT_EQ(link(twice.c_str(), (dir / "other-name.reg").c_str()), 0);
+  EXPECT_FALSE(RegistryStore(twice).CheckWritable(error));
+  EXPECT_NE(error.find("2 hard links"), std::string::npos) << error;
+
   // A folder where the file should be, and a path below a plain file.
   EXPECT_FALSE(RegistryStore(dir / "sub").CheckWritable(error));
   EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
@@ -162,22 +175,37 @@ TEST_F(RegistryStoreTest, WritesOnlyWhatChangedAndKeepsTheMode) {
   std::string error;
 
   // The registry as loaded: the file, though not in canonical form, holds it.
-  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  EXPECT_TRUE(Saved(file, error)) << error;
   EXPECT_EQ(Read(path), kLoose);
 
   Store("changed");
-  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  EXPECT_TRUE(Saved(file, error)) << error;
   const std::string written = Read(path);
   EXPECT_NE(written.find("\"v\"=\"changed\""), std::string::npos) << written;
   EXPECT_EQ(Mode(path), 0640u);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
 
-  // The same content again is not written; Save writes it anyway.
+  // Another program writes the file: with nothing new in the registry,
+  // velk leaves it alone; with something new, it writes only when told to.
   Write(path, kLoose);
-  EXPECT_TRUE(file.SaveIfChanged(error)) << error;
+  EXPECT_TRUE(Saved(file, error)) << error;
+  Store("changed again");
+  EXPECT_EQ(file.SaveIfChanged(error), Outcome::ChangedOnDisk);
+  EXPECT_TRUE(file.ChangedBehind());
+  EXPECT_FALSE(file.InStep());
   EXPECT_EQ(Read(path), kLoose);
-  EXPECT_TRUE(file.Save(error)) << error;
-  EXPECT_EQ(Read(path), written);
+  EXPECT_EQ(file.SaveIfChanged(error, true), Outcome::Saved) << error;
+  EXPECT_NE(Read(path).find("changed again"), std::string::npos);
+  EXPECT_FALSE(file.ChangedBehind());
+
+  // A touch that keeps the bytes is no change; a removed file is one.
+  utime(path.c_str(), nullptr);
+  Store("after a touch");
+  EXPECT_TRUE(Saved(file, error)) << error;
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  Store("after the removal");
+  EXPECT_EQ(file.SaveIfChanged(error), Outcome::ChangedOnDisk);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{});
 }
 
 // Every byte of every value goes through the file and comes back: texts
@@ -195,11 +223,18 @@ TEST_F(RegistryStoreTest, EveryByteOfEveryValueComesBackFromTheFile) {
                                           {"binary", 3, std::string("\0\xff\x10", 3)}}) {
     awkward.keys[0].values.push_back({name, type, std::vector<uint8_t>(bytes.begin(), bytes.end())});
   }
+  // Siblings whose order the tree must give as the canonical sort does.
+  for (const char* sub : {"b", "A_", "a\\x", "a"}) {
+    awkward.keys.push_back({std::string("HKEY_CURRENT_USER\\Software\\VELK\\Test\\") + sub, {}});
+  }
   std::string error;
   ASSERT_TRUE(ImportBranch(awkward, error)) << error;
   regfile::File stored;
   ASSERT_TRUE(ExportBranch(stored, error)) << error;
-  ASSERT_TRUE(file.Save(error)) << error;
+  std::string text;
+  ASSERT_TRUE(ExportBranchText(text, error)) << error;
+  EXPECT_EQ(text, regfile::Write(stored));
+  ASSERT_TRUE(Saved(file, error)) << error;
 
   RegistryStore again(path);
   bool sample = true;
@@ -221,11 +256,11 @@ TEST_F(RegistryStoreTest, WhatTheRegistryCallsStoreReachesTheFile) {
                             nullptr),
             ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExA(key, "w", 0, REG_SZ, reinterpret_cast<const BYTE*>("set"), 4), ERROR_SUCCESS);
-  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(Saved(file, reason)) << reason;
   EXPECT_NE(Read(path).find("\"w\"=\"set\""), std::string::npos) << Read(path);
   ASSERT_EQ(RegDeleteValueA(key, "v"), ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(Saved(file, reason)) << reason;
   EXPECT_EQ(Read(path).find("\"v\"="), std::string::npos) << Read(path);
 }
 
@@ -237,7 +272,12 @@ TEST_F(RegistryStoreTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
   std::string error;
   ASSERT_TRUE(file.Load(sample, error)) << error;
   EXPECT_TRUE(sample);
-  ASSERT_TRUE(file.Save(error)) << error;
+  // A missing file is made once the plug-in stores something, or when
+  // velk ends normally.
+  ASSERT_TRUE(Saved(file, error)) << error;
+  EXPECT_NE(access(path.c_str(), F_OK), 0);
+  file.WantFile();
+  ASSERT_TRUE(Saved(file, error)) << error;
   umask(old);
   EXPECT_EQ(Mode(path), 0640u);
 
@@ -247,7 +287,7 @@ TEST_F(RegistryStoreTest, ANewFileGetsTheUmasksModeAndAnOldOneItsOwner) {
   ASSERT_EQ(chown(path.c_str(), other, group), 0);
   chmod(path.c_str(), 0600);
   Store("owned");
-  ASSERT_TRUE(file.SaveIfChanged(error)) << error;
+  ASSERT_TRUE(Saved(file, error)) << error;
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, other);
@@ -262,14 +302,14 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheFileAndNoTemporary) {
   std::string reason;
   Store("lost?");
   FailNextSaves(2);
-  EXPECT_FALSE(file.SaveIfChanged(reason));
+  EXPECT_EQ(file.SaveIfChanged(reason), Outcome::Failed);
   EXPECT_EQ(reason, std::strerror(ENOSPC));
   EXPECT_FALSE(file.InStep());
-  EXPECT_FALSE(file.Save(reason));
+  EXPECT_EQ(file.SaveIfChanged(reason), Outcome::Failed);
   EXPECT_EQ(Read(path), kLoose);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.reg"});
   // The hook is spent: the next write goes through.
-  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(Saved(file, reason)) << reason;
   EXPECT_TRUE(file.InStep());
   EXPECT_NE(Read(path).find("\"v\"=\"lost?\""), std::string::npos);
 
@@ -277,9 +317,9 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheFileAndNoTemporary) {
   // no write: the file is in step again.
   Store("other");
   FailNextSaves(1);
-  EXPECT_FALSE(file.SaveIfChanged(reason));
+  EXPECT_EQ(file.SaveIfChanged(reason), Outcome::Failed);
   Store("lost?");
-  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(Saved(file, reason)) << reason;
   EXPECT_TRUE(file.InStep());
 }
 
@@ -289,11 +329,11 @@ TEST_F(RegistryStoreTest, AFileMadeReadOnlyLaterIsNeverReplaced) {
   std::string reason;
   chmod(path.c_str(), 0444);
   Store("changed");
-  EXPECT_FALSE(file.SaveIfChanged(reason));
+  EXPECT_EQ(file.SaveIfChanged(reason), Outcome::Failed);
   EXPECT_EQ(reason, "the file is read-only");
   EXPECT_EQ(Read(path), kLoose);
   chmod(path.c_str(), 0644);
-  EXPECT_TRUE(file.SaveIfChanged(reason)) << reason;
+  EXPECT_TRUE(Saved(file, reason)) << reason;
 }
 
 TEST_F(RegistryStoreTest, ALinkStaysALinkToTheFileWritten) {
@@ -307,11 +347,26 @@ TEST_F(RegistryStoreTest, ALinkStaysALinkToTheFileWritten) {
   ASSERT_TRUE(file.Load(sample, reason)) << reason;
   EXPECT_FALSE(sample);
   Store("through the link");
-  ASSERT_TRUE(file.SaveIfChanged(reason)) << reason;
+  ASSERT_TRUE(Saved(file, reason)) << reason;
   struct stat st {};
   ASSERT_EQ(lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_NE(Read(real).find("through the link"), std::string::npos);
+
+  // A dangling link, relative, through a second link: the file it names in
+  // the end is made, beside that link's target, as a shell's > makes it.
+  ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+  ASSERT_EQ(symlink("sub/hop.reg", (dir / "dangling.reg").c_str()), 0);
+  ASSERT_EQ(symlink("made.reg", (dir / "sub/hop.reg").c_str()), 0);
+  RegistryStore dangling(dir / "dangling.reg");
+  ASSERT_TRUE(dangling.CheckWritable(reason)) << reason;
+  ASSERT_TRUE(dangling.Load(sample, reason)) << reason;
+  EXPECT_TRUE(sample);
+  Store("through a dangling link");
+  ASSERT_TRUE(Saved(dangling, reason)) << reason;
+  ASSERT_EQ(lstat((dir / "dangling.reg").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_NE(Read(dir / "sub/made.reg").find("through a dangling link"), std::string::npos);
 }
 
 TEST_F(RegistryStoreTest, LoadErrorsNameTheFileOnce) {
@@ -426,12 +481,32 @@ TEST_F(SavingFrontEndTest, AFailedWriteAsksAndRetriesUntilItWorks) {
   EXPECT_EQ(notes, (std::vector<std::string>{notWritten, notWritten, "registry file written"}));
 }
 
+TEST_F(SavingFrontEndTest, AFileChangedOnDiskIsOverwrittenOnlyWhenTheUserSaysSo) {
+  Write(path, "by another program");
+  Store("applied");
+  inner.answers = {-1, ChangedOverwrite};  // Esc asks again
+  saving.ShowMenu(MenuView());
+  EXPECT_EQ(inner.seen, (std::vector<std::string>{"message The registry file changed on disk",
+                                                  "message The registry file changed on disk", "menu"}));
+  EXPECT_EQ(inner.fileAt[1], "by another program");
+  EXPECT_NE(inner.fileAt[2].find("applied"), std::string::npos);
+  EXPECT_EQ(inner.messages[0].buttons, (std::vector<std::string>{"Overwrite", "Quit without saving"}));
+  EXPECT_EQ(notes, (std::vector<std::string>{"registry file changed on disk", "registry file changed on disk",
+                                             "registry file written"}));
+
+  Write(path, "by another program again");
+  Store("not kept");
+  inner.answers = {ChangedQuit};
+  EXPECT_THROW(saving.ShowMenu(MenuView()), Quit);
+  EXPECT_EQ(Read(path), "by another program again");
+}
+
 TEST_F(SavingFrontEndTest, QuitWithoutSavingLeavesTheFileAsItWas) {
   Store("applied");
   FailNextSaves(1);
   inner.answers = {SaveQuit};
   try {
-    saving.Sync(true);
+    saving.Sync();
     FAIL() << "the quit handler was not called";
   } catch (const Quit& quit) {
     EXPECT_EQ(quit.reason, std::strerror(ENOSPC));

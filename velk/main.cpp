@@ -4,7 +4,8 @@
 // that the registry file can be written, set up the front end and the
 // transcript, load the registry and the plug-in, run the host's loop (the
 // registry file written whenever the plug-in hands control back with
-// something new stored), write the registry file.
+// something new stored), write the registry file. A test switch ends the
+// run right after a given registry write of the plug-in instead.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -136,6 +137,19 @@ std::string SignalName(int sig) {
              "quit without saving");
 }
 
+// --end-after-registry-write: the plug-in's picked registry call has
+// returned. The registry file gets the registry as it stands, as a real
+// registry keeps whatever was written when its process dies, and velk ends
+// at once, inside the plug-in's call: nothing of the plug-in's runs again.
+int endAfterWriteCount = 0;
+[[noreturn]] void EndAfterRegistryWrite() {
+  std::string reason;
+  const std::string what = "ended after the plug-in's registry write " + std::to_string(endAfterWriteCount);
+  std::string state = "the registry file holds the registry as it stood";
+  if (registryFile && !registryFile->Save(reason)) state = velk::CannotWrite(registryFile->Path(), reason);
+  EndProcess(velk::ExitEndedAfterRegistryWrite, what + "; " + state, what);
+}
+
 // One velk run, as the whole command line of a process describes it.
 class Run {
  public:
@@ -261,6 +275,10 @@ int Run::RunPlugin() {
                                           velk::VersionWord(options.hostMajor, options.hostMinor, options.hostBuild));
   if (options.failRegistryWrite > 0 &&
       !velk::ArmRegistryWriteFault(plugin.Handle(), options.failRegistryWrite, error))
+    return Fail(error);
+  endAfterWriteCount = options.endAfterRegistryWrite;
+  if (options.endAfterRegistryWrite > 0 &&
+      !velk::ArmRegistryWriteEnd(plugin.Handle(), options.endAfterRegistryWrite, &EndAfterRegistryWrite, error))
     return Fail(error);
   velk::FrontEnd& shown = transcript ? static_cast<velk::FrontEnd&>(*transcript) : *front;
   std::function<void(const std::string&)> note;

@@ -170,6 +170,35 @@ bool WriteText(const char* subkey, const char* valueName, const char* text) {
   return WriteValue(subkey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
 }
 
+bool DeleteValue(const char* subkey, const char* valueName) {
+  HKEY key = OpenKeyForRead(subkey);
+  if (key == nullptr) return true;  // no key, so no value either
+  LONG code = RegDeleteValueA(key, valueName);
+  RegCloseKey(key);
+  if (code == ERROR_FILE_NOT_FOUND) code = ERROR_SUCCESS;
+  SetLastError(static_cast<DWORD>(code));
+  return code == ERROR_SUCCESS;
+}
+
+bool SubkeyName(const char* path, DWORD index, char* name, DWORD size) {
+  HKEY key = nullptr;
+  if (size == 0 || RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD capacity = size;
+  LONG code = RegEnumKeyExA(key, index, name, &capacity, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS;
+}
+
+bool KeyHasValues(const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char name[ComposedPathSize];
+  DWORD capacity = sizeof name;
+  LONG code = RegEnumValueA(key, 0, name, &capacity, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS || code == ERROR_MORE_DATA;
+}
+
 bool KeyExists(const char* path) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -129,6 +129,18 @@ bool SaveAssociations(const AssocList& list, const char* tablePath) {
   return true;
 }
 
+bool TableHoldsExactly(const AssocList& list) {
+  AssocList stored;
+  if (!LoadAssociations(stored) || !stored.SameContent(list)) return false;
+  if (CountValues(AssocKeyPath) != 0 || CountSubkeys(AssocKeyPath) != static_cast<int32_t>(list.Count())) return false;
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    char path[RecordPathSize];
+    if (!ComposeRecordPath(path, AssocKeyPath, static_cast<int32_t>(i))) return false;
+    if (CountSubkeys(path) != 0 || CountValues(path) != AssocFieldCount) return false;
+  }
+  return true;
+}
+
 int32_t CountEntriesBeyondGap(int32_t loaded) {
   AssocRecord scratch;
   scratch.Reset();

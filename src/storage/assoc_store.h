@@ -18,6 +18,12 @@ bool LoadAssociations(AssocList& list, const char* tablePath = AssocKeyPath);
 bool SaveAssociations(const AssocList& list, const char* tablePath = AssocKeyPath);
 bool ReadAssocRecord(AssocRecord& record, int32_t n, const char* tablePath = AssocKeyPath);
 bool WriteAssocRecord(const AssocRecord& record, int32_t n, const char* tablePath = AssocKeyPath);
+// Whether the host's table is exactly what saving the list writes: the
+// same records, Type0 ... TypeN-1 and nothing else below the table key, each
+// with its eight values and nothing else, no value on the table key. A
+// write cut off part-way never passes, even where what it left reads the
+// same (a missing empty value, old keys left beyond a gap).
+bool TableHoldsExactly(const AssocList& list);
 // The keys TypeN below the host's table numbered above `loaded` (the count
 // a load gave, so the first gap) that hold an association all the same:
 // what an apply of the loaded list would drop.

@@ -189,14 +189,36 @@ bool SubkeyName(const char* path, DWORD index, char* name, DWORD size) {
   return code == ERROR_SUCCESS;
 }
 
-bool KeyHasValues(const char* path) {
+namespace {
+
+// Counts what RegEnumKeyExA or RegEnumValueA lists of the key at path.
+template <typename Enumerate>
+int32_t CountListed(const char* path, Enumerate enumerate) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
   char name[ComposedPathSize];
-  DWORD capacity = sizeof name;
-  LONG code = RegEnumValueA(key, 0, name, &capacity, nullptr, nullptr, nullptr, nullptr);
+  int32_t count = 0;
+  for (;; ++count) {
+    DWORD capacity = sizeof name;
+    const LONG code = enumerate(key, static_cast<DWORD>(count), name, &capacity);
+    if (code != ERROR_SUCCESS && code != ERROR_MORE_DATA) break;
+  }
   RegCloseKey(key);
-  return code == ERROR_SUCCESS || code == ERROR_MORE_DATA;
+  return count;
+}
+
+}  // namespace
+
+int32_t CountSubkeys(const char* path) {
+  return CountListed(path, [](HKEY key, DWORD index, char* name, DWORD* capacity) {
+    return RegEnumKeyExA(key, index, name, capacity, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+int32_t CountValues(const char* path) {
+  return CountListed(path, [](HKEY key, DWORD index, char* name, DWORD* capacity) {
+    return RegEnumValueA(key, index, name, capacity, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool KeyExists(const char* path) {

@@ -40,6 +40,8 @@ bool KeyExists(const char* path);
 // HKEY_CURRENT_USER; false past the last one, for a name longer than size
 // allows, or when the key cannot be read.
 bool SubkeyName(const char* path, DWORD index, char* name, DWORD size);
-// Whether the key at path holds a value (false too when it cannot be read).
-bool KeyHasValues(const char* path);
+// How many subkeys and values the key at path holds; -1 when it cannot be
+// read.
+int32_t CountSubkeys(const char* path);
+int32_t CountValues(const char* path);
 bool DeleteKeyTree(HKEY parent, const char* subkey);

@@ -76,8 +76,8 @@ bool IsJournalName(const char* name) {
 // it: removing the journal removes it too, leaving no trace.
 bool OnlyTheJournalIn(const char* base) {
   char name[JournalPathSize];
-  if (KeyHasValues(base) || !SubkeyName(base, 0, name, sizeof name)) return false;
-  return IsJournalName(name) && !SubkeyName(base, 1, name, sizeof name);
+  if (CountValues(base) != 0 || CountSubkeys(base) != 1 || !SubkeyName(base, 0, name, sizeof name)) return false;
+  return IsJournalName(name);
 }
 
 // Removes the whole journal. The marks go first, the older slot's before the
@@ -143,9 +143,7 @@ Recovery RecoverTable() {
   }
   AssocList journaled;
   LoadAssociations(journaled, paths.slot[inCharge]);
-  AssocList stored;
-  const bool intact = LoadAssociations(stored) && stored.SameContent(journaled);
-  if (!intact && !SaveAssociations(journaled)) return Recovery::Failed;
+  if (!TableHoldsExactly(journaled) && !SaveAssociations(journaled)) return Recovery::Failed;
   if (!RemoveJournal(paths)) return Recovery::Failed;
   recoveredUnreported = true;
   return Recovery::Completed;

@@ -258,10 +258,11 @@ TEST_F(SessionTest, FailedSettingsWriteAfterASavedTableEndsTheSessionQuietly) {
   host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
   Key(0, Ctrl1);
   host.messageAnswers = {0, 1, 1};
-  // Deleting Type0 and the table key, creating the table key, creating Type0
-  // and its eight values: 12 calls. The 13th creates the settings key for
-  // ShowEx.
-  WinportRegistryFailNthWrite(13);
+  // The journal (its key, Type0 and its eight values, the mark): 11 calls;
+  // deleting Type0 and the table key, creating the table key, creating Type0
+  // and its eight values: 12; removing the journal, with the settings key it
+  // made: 5. The 29th creates the settings key for ShowEx.
+  WinportRegistryFailNthWrite(29);
   RunEditingSession();
   WinportRegistryFailNthWrite(0);
 
@@ -274,8 +275,9 @@ TEST_F(SessionTest, FailedSettingsWriteAfterASavedTableEndsTheSessionQuietly) {
   EXPECT_EQ(GetNumber(SettingsPath, "GroupChar"), 205);
 }
 
-// Three entries, the third edited; the apply fails at its 8th mutating call
-// (the first entry's Description), leaving Type0 with its Mask alone. No
+// Three entries, the third edited; the apply fails at its 37th mutating
+// call: after the journal's 29, the table's 8th (the first entry's
+// Description), leaving Type0 with its Mask alone. No
 // then puts the table back as it was loaded.
 TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   const std::vector<std::vector<std::string>> rows = {
@@ -286,7 +288,7 @@ TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   Key(2, F4);
   host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
   host.messageAnswers = {0, 0, 1};  // apply; acknowledge the failure; at the list again: discard
-  WinportRegistryFailNthWrite(8);
+  WinportRegistryFailNthWrite(37);
   RunEditingSession();
   WinportRegistryFailNthWrite(0);
 

@@ -249,10 +249,11 @@ TEST_F(SessionTest, ApplyWritesTheTableInListOrderAndThenTheSettings) {
   });
   Key(2, F4);
   host.dialogAnswers.push_back(SetTextsAndPress({{11, "less %s"}}, 19));
-  host.messageAnswers = {0};
+  host.messageAnswers = {0, 0};  // the notice of the entry beyond the gap; apply
   RunEditingSession();
 
   ASSERT_EQ(AskCalls().size(), 1u);
+  EXPECT_EQ(host.messageCalls.size(), 2u);
   EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"\x10Packed", "*.zip", "*.txt"}));
   EXPECT_EQ(GetText(TypeKey(1), "Execute"), "unpack");
   EXPECT_EQ(GetText(TypeKey(1), "AltExec"), "alt");

@@ -11,6 +11,7 @@
 
 #include "model/assoc_list.h"
 #include "storage/assoc_store.h"
+#include "storage/table_journal.h"
 #include "ui/list_screen.h"
 #include "ui/menu_line_list.h"
 #include "ui/session.h"
@@ -224,6 +225,14 @@ void BM_Save(benchmark::State& state) {
   TimeStore(state, n, [n] { return SaveAssociations(Table(n)); }, "SaveAssociations failed");
 }
 
+// The apply as the session makes it: the journal, the table, the journal
+// removed (against Save, the table alone, and the floor).
+void BM_SaveJournaled(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  if (!PrepareStore(state, n)) return;
+  TimeStore(state, n, [n] { return ApplyTable(Table(n)); }, "ApplyTable failed");
+}
+
 void BM_SaveFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
@@ -246,5 +255,6 @@ BENCHMARK(BM_Load)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFloor)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Save)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveFloor)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveJournaled)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

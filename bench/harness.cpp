@@ -23,6 +23,7 @@
 
 #include "model/assoc_list.h"
 #include "storage/assoc_store.h"
+#include "storage/table_journal.h"
 #include "ui/list_screen.h"
 #include "ui/menu_line_list.h"
 #include "ui/session.h"
@@ -158,9 +159,12 @@ int TimeStore(const Options& options, std::vector<Ratio>& ratios) {
 
     Figure save{"Save" + suffix, [&table] { return SaveAssociations(table); }};
     Figure saveFloor{"SaveFloor" + suffix, [&plan] { return plan.Save(); }};
-    TimeGroup({&save, &saveFloor}, options.rounds, options.minMs);
+    Figure journaled{"SaveJournaled" + suffix, [&table] { return ApplyTable(table); }};
+    TimeGroup({&save, &saveFloor, &journaled}, options.rounds, options.minMs);
     ratios.push_back({"Save" + suffix, MedianOf(save), MedianOf(saveFloor)});
-    if (load.failed || loadFloor.failed || save.failed || saveFloor.failed) status = 1;
+    ratios.push_back({"SaveJournaled" + suffix, MedianOf(journaled), MedianOf(saveFloor)});
+    ratios.push_back({"SaveJournaled/Save" + suffix, MedianOf(journaled), MedianOf(save)});
+    if (load.failed || loadFloor.failed || save.failed || saveFloor.failed || journaled.failed) status = 1;
   }
   bench::RemoveStoreRoot(StoreRoot);
   return status;

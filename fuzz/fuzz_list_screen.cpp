@@ -165,7 +165,10 @@ struct Driver {
   void CheckMenu(const FakeHost::MenuCall& call) {
     Check(!call.items.empty(), "a menu without the trailing line");
     Check(call.title.size() < 264, "the title is longer than its buffer");
-    const HostMenuItem& last = call.items.back();
+    // The trailing line is all zero but for the selection: the cursor may
+    // be remembered there.
+    HostMenuItem last = call.items.back();
+    last.flags &= ~Selected;
     const HostMenuItem zero{};
     Check(std::memcmp(&last, &zero, sizeof zero) == 0, "the trailing line is not all zero");
     const size_t shown = call.items.size() - 1;
@@ -198,7 +201,6 @@ struct Driver {
       }
     }
     Check(selected <= 1, "more than one line is selected");
-    Check(!(call.items.back().flags & Selected), "the trailing line is selected");
     // Which records are shown: all without a filter; with one, the headers
     // and the associations whose mask holds the filter in any letter case.
     size_t expectedShown = 0;

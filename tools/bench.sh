@@ -58,6 +58,8 @@ pairs = [
     ("BM_SortOneRun", "BM_SortOneRunFloor"),
     ("BM_Load", "BM_LoadFloor"),
     ("BM_Save", "BM_SaveFloor"),
+    ("BM_SaveJournaled", "BM_SaveFloor"),
+    ("BM_SaveJournaled", "BM_Save"),  # the journal's cost
 ]
 print("native, CPU time, median of the repetitions (microseconds)")
 print("%-20s %7s %12s %12s %8s %9s %9s" % ("figure", "entries", "time_us", "floor_us", "ratio", "growth", "floor_gr"))

@@ -4,7 +4,9 @@
 // that the registry file can be written and take it for the run, set up the
 // front end and the transcript, load the registry and the plug-in, run the
 // host's loop (the registry file written whenever the plug-in hands control
-// back with something new stored), write what the file still lacks.
+// back with something new stored), write what the file still lacks. A test
+// switch ends the run right after a given registry write of the plug-in
+// instead.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -118,16 +120,21 @@ std::string SignalName(int sig) {
   }
 }
 
+// An end in the middle of a run that keeps what the plug-in stored: the
+// registry file gets what it lacks (never over a file changed on disk).
+// Returns what the file then holds, for the message.
+std::string SaveBeforeEnding() {
+  std::string reason;
+  if (registryFile && registryFile->SaveIfChanged(reason) == velk::RegistryStore::Outcome::Failed)
+    return velk::CannotWrite(registryFile->Path(), reason) + "; " + RegistryFileState();
+  return RegistryFileState();
+}
+
 // A termination signal, or a quit the user confirmed with Ctrl+C inside the
 // plug-in's screens, at a safe point: the registry file gets what the
 // plug-in stored (it normally has it already), then velk ends.
 [[noreturn]] void EndOnSignal(int sig) {
-  std::string state;
-  std::string reason;
-  if (registryFile && registryFile->SaveIfChanged(reason) == velk::RegistryStore::Outcome::Failed)
-    state = velk::CannotWrite(registryFile->Path(), reason) + "; " + RegistryFileState();
-  else
-    state = RegistryFileState();
+  const std::string state = SaveBeforeEnding();
   if (velk::QuitConfirmed()) {
     EndProcess(velk::TerminationStatus(sig),
                "quit with Ctrl+C inside the plug-in: what it had not applied is lost; " + state,
@@ -142,6 +149,17 @@ std::string SignalName(int sig) {
 [[noreturn]] void QuitWithoutSaving(const std::string& reason) {
   EndProcess(velk::ExitQuitWithoutSaving, velk::CannotWrite(registryFile->Path(), reason) + "; quit without saving",
              "quit without saving");
+}
+
+// --end-after-registry-write: the plug-in's picked registry call has
+// returned. The registry file gets the registry as it stands, as a real
+// registry keeps whatever was written when its process dies, and velk ends
+// at once, inside the plug-in's call: nothing of the plug-in's runs again.
+int endAfterWriteCount = 0;
+[[noreturn]] void EndAfterRegistryWrite() {
+  const std::string what = "ended after the plug-in's registry write " + std::to_string(endAfterWriteCount);
+  const std::string state = SaveBeforeEnding();
+  EndProcess(velk::ExitEndedAfterRegistryWrite, what + "; " + state, what);
 }
 
 // One velk run, as the whole command line of a process describes it.
@@ -275,6 +293,10 @@ int Run::RunPlugin() {
                                           velk::VersionWord(options.hostMajor, options.hostMinor, options.hostBuild));
   if (options.failRegistryWrite > 0 &&
       !velk::ArmRegistryWriteFault(plugin.Handle(), options.failRegistryWrite, error))
+    return Fail(error);
+  endAfterWriteCount = options.endAfterRegistryWrite;
+  if (options.endAfterRegistryWrite > 0 &&
+      !velk::ArmRegistryWriteEnd(plugin.Handle(), options.endAfterRegistryWrite, &EndAfterRegistryWrite, error))
     return Fail(error);
   velk::FrontEnd& shown = transcript ? static_cast<velk::FrontEnd&>(*transcript) : *front;
   std::function<void(const std::string&)> note;

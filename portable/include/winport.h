@@ -27,7 +27,12 @@ std::string WinportRegistryExportText(const std::string& rootPath);
 // ERROR_ACCESS_DENIED. n = 0 switches the fault off. (The counting is
 // registry_write_switch.h's, which velk's hooks on Windows count with too.)
 void WinportRegistryFailNthWrite(int n);
-// Number of mutating calls since the last WinportRegistryFailNthWrite.
+// Once the n-th mutating call, counted from this call on as above, has
+// returned, calls end (which may end the process), with the registry
+// unlocked. n = 0 or a null end switches it off. Arming either switch
+// restarts the one count: arm both before the calls to be counted.
+void WinportRegistryEndAfterNthWrite(int n, void (*end)());
+// Number of mutating calls since the last arming of either switch.
 int WinportRegistryWriteCount();
 // Number of calls that may have changed the tree since the process started
 // (mutating calls, failed ones included, imports and clears); never reset.

@@ -90,6 +90,7 @@ struct Registry {
   std::shared_ptr<Node> classesRoot = std::make_shared<Node>();
   std::set<WinportKey*> handles;
   winport::RegistryWriteSwitch writes;  // counts from the start, picking no call
+  void (*endAfterWrite)() = nullptr;    // called once the call the switch picked to end after has returned
   unsigned long long changes = 0;       // calls that may have changed the tree; never reset
   // What the last open found: a caller that opens one key for each of its
   // values finds it again by comparing the subkey's text. Valid while
@@ -101,7 +102,7 @@ struct Registry {
     unsigned long long changes = ~0ull;
   } lastOpen;
 
-  Registry() { writes.Arm(0, winport::RegistryWriteSwitch::Action::None); }
+  Registry() { writes.Arm(0, winport::RegistryWriteSwitch::Action::FailAccessDenied); }
 };
 
 Registry& TheRegistry() {
@@ -243,10 +244,10 @@ HKEY NewHandle(Registry& r, Node* node, REGSAM access) {
   return handle;
 }
 
-// Counts a mutating call; true when the fault switch makes this one fail.
-bool CountWriteAndFail(Registry& r) {
+// Counts a mutating call and tells what the switch makes of it.
+winport::RegistryWriteSwitch::Verdict CountWrite(Registry& r) {
   ++r.changes;
-  return r.writes.Count() == winport::RegistryWriteSwitch::Action::FailAccessDenied;
+  return r.writes.Count();
 }
 
 // The prologue of every call on a key: takes the lock for the whole call,
@@ -264,8 +265,20 @@ class KeyCall {
     if (code == ERROR_SUCCESS) Open(key);
   }
   explicit KeyCall(Kind kind) : registry(TheRegistry()), lock_(registry.mutex) {
-    if (kind == Writes && CountWriteAndFail(registry)) code = ERROR_ACCESS_DENIED;
+    if (kind != Writes) return;
+    const winport::RegistryWriteSwitch::Verdict verdict = CountWrite(registry);
+    if (verdict.fail) code = ERROR_ACCESS_DENIED;
+    if (verdict.endAfter) endAfter_ = registry.endAfterWrite;
   }
+  // The call is done (its result already taken) when its KeyCall goes: an
+  // end the switch asked for comes now, with the registry unlocked, so that
+  // it can be read as the call left it.
+  ~KeyCall() {
+    lock_.unlock();
+    if (endAfter_) endAfter_();
+  }
+  KeyCall(const KeyCall&) = delete;
+  KeyCall& operator=(const KeyCall&) = delete;
 
   LONG Open(HKEY key) {
     code = Resolve(registry, key, node, access);
@@ -279,7 +292,8 @@ class KeyCall {
   LONG code = ERROR_SUCCESS;
 
  private:
-  std::lock_guard<std::mutex> lock_;
+  std::unique_lock<std::mutex> lock_;
+  void (*endAfter_)() = nullptr;
 };
 
 LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM access, PHKEY result) {
@@ -582,6 +596,13 @@ void WinportRegistryFailNthWrite(int n) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.mutex);
   r.writes.Arm(n, winport::RegistryWriteSwitch::Action::FailAccessDenied);
+}
+
+void WinportRegistryEndAfterNthWrite(int n, void (*end)()) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.writes.Arm(end ? n : 0, winport::RegistryWriteSwitch::Action::EndAfter);
+  r.endAfterWrite = end;
 }
 
 int WinportRegistryWriteCount() {

@@ -1,6 +1,7 @@
-// The host's association table: keys Type0, Type1, ... below AssocKeyPath,
-// each with eight text values. Every call points RegistryBasePath at the key
-// it needs and sets it back to the value it found before returning.
+// An association table: keys Type0, Type1, ... below the table's key (the
+// host's AssocKeyPath, or the journal's), each with eight text values. Every
+// call points RegistryBasePath at the key it needs and sets it back to the
+// value it found before returning.
 #include "storage/assoc_store.h"
 
 #include <vector>
@@ -11,14 +12,36 @@
 
 namespace {
 
-constexpr int32_t RecordPathSize = 261;
+// As long as a path the registry layer composes: the journal lies below the
+// settings key, whose path may be longer than the host's table's.
+constexpr int32_t RecordPathSize = 1024;
 
-// The path of key TypeN. A path that would not fit is refused rather than
-// cut, since the cut path would name another key.
-bool ComposeRecordPath(char* path, int32_t n) {
-  if (FormatBounded(path, RecordPathSize, "%s\\Type%d", AssocKeyPath, n) >= 0) return true;
+// The path of key TypeN below a table. A path that would not fit is refused
+// rather than cut, since the cut path would name another key.
+bool ComposeRecordPath(char* path, const char* table, int32_t n) {
+  if (FormatBounded(path, RecordPathSize, "%s\\Type%d", table, n) >= 0) return true;
   path[0] = 0;
   return false;
+}
+
+// The number of a key name "Type" + decimal digits, read strictly (no sign,
+// no leading zero, no blank, within int32_t) as the load's "Type%d" names
+// it, the prefix in any letter case as the registry matches names; -1 for
+// any other name.
+int32_t TypeNumber(const char* name) {
+  static const char Prefix[] = "type";
+  for (int i = 0; i < 4; ++i) {
+    if ((name[i] | 0x20) != Prefix[i]) return -1;
+  }
+  const char* digits = name + 4;
+  if (digits[0] < '0' || digits[0] > '9' || (digits[0] == '0' && digits[1] != 0)) return -1;
+  int64_t n = 0;
+  for (const char* d = digits; *d; ++d) {
+    if (*d < '0' || *d > '9') return -1;
+    n = n * 10 + (*d - '0');
+    if (n > INT32_MAX) return -1;
+  }
+  return static_cast<int32_t>(n);
 }
 
 // Reads one value of the current record key whole, however long, and trims
@@ -30,9 +53,9 @@ char* ReadTrimmed(const char* name, std::vector<char>& buffer) {
 
 }  // namespace
 
-bool ReadAssocRecord(AssocRecord& record, int32_t n) {
+bool ReadAssocRecord(AssocRecord& record, int32_t n, const char* tablePath) {
   char path[RecordPathSize];
-  if (!ComposeRecordPath(path, n)) return false;
+  if (!ComposeRecordPath(path, tablePath, n)) return false;
   const BasePathRedirect atRecord(path);
   std::vector<char> buffer;
   char* text = ReadTrimmed(MaskField.name, buffer);
@@ -55,9 +78,9 @@ bool ReadAssocRecord(AssocRecord& record, int32_t n) {
   return true;
 }
 
-bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
+bool WriteAssocRecord(const AssocRecord& record, int32_t n, const char* tablePath) {
   char path[RecordPathSize];
-  if (!ComposeRecordPath(path, n)) {
+  if (!ComposeRecordPath(path, tablePath, n)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
@@ -75,28 +98,52 @@ bool WriteAssocRecord(const AssocRecord& record, int32_t n) {
   return true;
 }
 
-bool LoadAssociations(AssocList& list) {
+bool LoadAssociations(AssocList& list, const char* tablePath) {
   AssocRecord scratch;
   scratch.Reset();
-  if (!KeyExists(AssocKeyPath)) return false;
-  for (int32_t n = 0; n >= 0 && ReadAssocRecord(scratch, n); ++n) list.Append(&scratch);
+  if (!KeyExists(tablePath)) return false;
+  for (int32_t n = 0; n >= 0 && ReadAssocRecord(scratch, n, tablePath); ++n) list.Append(&scratch);
   return true;
 }
 
-bool SaveAssociations(const AssocList& list) {
+bool SaveAssociations(const AssocList& list, const char* tablePath) {
   // A table key that is already gone (an earlier save failed right after
   // deleting it) is nothing to delete; refusing to save then would leave the
   // table lost for good.
-  if (KeyExists(AssocKeyPath) && !DeleteKeyTree(HKEY_CURRENT_USER, AssocKeyPath)) return false;
+  if (KeyExists(tablePath) && !DeleteKeyTree(HKEY_CURRENT_USER, tablePath)) return false;
   HKEY key = nullptr;
   {
-    const BasePathRedirect atTable(AssocKeyPath);
+    const BasePathRedirect atTable(tablePath);
     key = OpenOrCreateKey("");
   }
   if (key == nullptr) return false;
   RegCloseKey(key);
   for (uint32_t i = 0; i < list.Count(); ++i) {
-    if (!WriteAssocRecord(*list.At(i), static_cast<int32_t>(i))) return false;
+    if (!WriteAssocRecord(*list.At(i), static_cast<int32_t>(i), tablePath)) return false;
   }
   return true;
+}
+
+bool TableHoldsExactly(const AssocList& list) {
+  AssocList stored;
+  if (!LoadAssociations(stored) || !stored.SameContent(list)) return false;
+  if (CountValues(AssocKeyPath) != 0 || CountSubkeys(AssocKeyPath) != static_cast<int32_t>(list.Count())) return false;
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    char path[RecordPathSize];
+    if (!ComposeRecordPath(path, AssocKeyPath, static_cast<int32_t>(i))) return false;
+    if (CountSubkeys(path) != 0 || CountValues(path) != AssocFieldCount) return false;
+  }
+  return true;
+}
+
+int32_t CountEntriesBeyondGap(int32_t loaded) {
+  AssocRecord scratch;
+  scratch.Reset();
+  int32_t beyond = 0;
+  char name[RecordPathSize];
+  for (DWORD index = 0; SubkeyName(AssocKeyPath, index, name, sizeof name); ++index) {
+    const int32_t n = TypeNumber(name);
+    if (n > loaded && ReadAssocRecord(scratch, n)) ++beyond;
+  }
+  return beyond;
 }

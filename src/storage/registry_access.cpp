@@ -170,6 +170,57 @@ bool WriteText(const char* subkey, const char* valueName, const char* text) {
   return WriteValue(subkey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
 }
 
+bool DeleteValue(const char* subkey, const char* valueName) {
+  HKEY key = OpenKeyForRead(subkey);
+  if (key == nullptr) return true;  // no key, so no value either
+  LONG code = RegDeleteValueA(key, valueName);
+  RegCloseKey(key);
+  if (code == ERROR_FILE_NOT_FOUND) code = ERROR_SUCCESS;
+  SetLastError(static_cast<DWORD>(code));
+  return code == ERROR_SUCCESS;
+}
+
+bool SubkeyName(const char* path, DWORD index, char* name, DWORD size) {
+  HKEY key = nullptr;
+  if (size == 0 || RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD capacity = size;
+  LONG code = RegEnumKeyExA(key, index, name, &capacity, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return code == ERROR_SUCCESS;
+}
+
+namespace {
+
+// Counts what RegEnumKeyExA or RegEnumValueA lists of the key at path.
+template <typename Enumerate>
+int32_t CountListed(const char* path, Enumerate enumerate) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  char name[ComposedPathSize];
+  int32_t count = 0;
+  for (;; ++count) {
+    DWORD capacity = sizeof name;
+    const LONG code = enumerate(key, static_cast<DWORD>(count), name, &capacity);
+    if (code != ERROR_SUCCESS && code != ERROR_MORE_DATA) break;
+  }
+  RegCloseKey(key);
+  return count;
+}
+
+}  // namespace
+
+int32_t CountSubkeys(const char* path) {
+  return CountListed(path, [](HKEY key, DWORD index, char* name, DWORD* capacity) {
+    return RegEnumKeyExA(key, index, name, capacity, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+int32_t CountValues(const char* path) {
+  return CountListed(path, [](HKEY key, DWORD index, char* name, DWORD* capacity) {
+    return RegEnumValueA(key, index, name, capacity, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
 bool KeyExists(const char* path) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -33,5 +33,15 @@ char* ReadText(const char* subkey, const char* valueName, char* destination, con
 char* ReadWholeText(const char* subkey, const char* valueName, std::vector<char>& text, const char* defaultText);
 bool WriteNumber(const char* subkey, const char* valueName, uint32_t value);
 bool WriteText(const char* subkey, const char* valueName, const char* text);
+// Removes one value; a value (or key) that is not there is no failure.
+bool DeleteValue(const char* subkey, const char* valueName);
 bool KeyExists(const char* path);
+// The name of the index-th subkey of the key at path, below
+// HKEY_CURRENT_USER; false past the last one, for a name longer than size
+// allows, or when the key cannot be read.
+bool SubkeyName(const char* path, DWORD index, char* name, DWORD size);
+// How many subkeys and values the key at path holds; -1 when it cannot be
+// read.
+int32_t CountSubkeys(const char* path);
+int32_t CountValues(const char* path);
 bool DeleteKeyTree(HKEY parent, const char* subkey);

@@ -425,7 +425,10 @@ bool RunListScreen(AssocList& list) {
     const LineLayout layout = LayoutOf(state);
     const int32_t shown = BuildLines(list, layout, state);
     ComposeTitle(title, state, layout, shown, static_cast<int32_t>(list.Count()));
-    if (state.position >= 0 && state.position < shown) state.lines.At(state.position)->flags |= MenuItemSelected;
+    // The remembered line may be the trailing one (Space on the last record,
+    // the last record deleted): it is selected like any other, so that the
+    // cursor stays where the user is rather than going back to the top.
+    if (state.position >= 0 && state.position <= shown) state.lines.At(state.position)->flags |= MenuItemSelected;
 
     int pos = HostMenu(state.lines, reinterpret_cast<uintptr_t>(title), MenuFlags, MsgListBottom, "Contents",
                        ListBreakKeys.data(), &breakCode);

@@ -9,6 +9,7 @@
 #include "model/text.h"
 #include "storage/assoc_store.h"
 #include "storage/settings.h"
+#include "storage/table_journal.h"
 #include "ui/list_screen.h"
 
 uint8_t ChangedFlag = 0;
@@ -16,6 +17,7 @@ uint8_t ChangedFlag = 0;
 namespace {
 
 constexpr uint32_t ErrorBoxFlags = MessageButtonsOk | MessageErrorReport | MessageFlagBit0;
+constexpr uint32_t NoticeFlags = MessageButtonsOk | MessageFlagBit0;
 constexpr uint32_t ApplyAskFlags = MessageButtonsYesNoCancel | MessageFlagBit0;
 
 enum ApplyAnswer : int { ApplySave = 0, ApplyDiscard = 1 };
@@ -25,19 +27,37 @@ void ReportKeyFailure(int message) {
   HostMessageBox(FormatShared(MessageText(message), AssocKeyPath), ErrorBoxFlags, nullptr);
 }
 
-// Puts the table back as it was loaded, after an apply that failed part-way.
-// A table that still reads as loaded (the apply failed before it changed
-// anything) is not written again, so that a registry that refuses every
-// write does not turn an intact table into a reported failure.
+// Puts the table back as it was loaded, after an apply that failed part-way,
+// journaled as an apply is. A table that still reads as loaded (the apply
+// failed before it changed anything) is not written again, so that a
+// registry that refuses every write does not turn an intact table into a
+// reported failure; the failed apply's journal goes, so that no later start
+// finishes the apply the user discarded.
 bool RestoreLoadedTable(const AssocList& loaded) {
   AssocList stored;
-  if (LoadAssociations(stored) && stored.SameContent(loaded)) return true;
-  return SaveAssociations(loaded);
+  if (LoadAssociations(stored) && stored.SameContent(loaded)) return DiscardJournal();
+  return ApplyTable(loaded);
+}
+
+// What the user is told before the list appears: that a start finished an
+// apply that had been cut off, and that the table holds entries the load
+// does not reach (beyond the first key without a mask), which applying would
+// drop.
+void ShowOpeningNotices(const AssocList& list) {
+  if (TakeRecoveryNotice()) HostMessageBox(MessageText(MsgApplyCompleted), NoticeFlags, nullptr);
+  const int32_t beyond = CountEntriesBeyondGap(static_cast<int32_t>(list.Count()));
+  if (beyond > 0) HostMessageBox(FormatShared(MessageText(MsgEntriesBeyondGap), beyond), NoticeFlags, nullptr);
 }
 
 }  // namespace
 
 void RunEditingSession() {
+  // A write of the table cut off earlier is finished first; while that
+  // fails, the table may be partial, and is not offered for editing.
+  if (RecoverTable() == Recovery::Failed) {
+    ReportKeyFailure(MsgSaveFailed);
+    return;
+  }
   AssocList list;
   if (!LoadAssociations(list)) {
     // The only way the load fails is a missing key; the host's error report
@@ -51,6 +71,7 @@ void RunEditingSession() {
   for (uint32_t i = 0; i < list.Count(); ++i) loaded.Append(list.At(i));
   ChangedFlag = 0;
   bool applyFailed = false;
+  ShowOpeningNotices(list);
 
   for (;;) {
     if (!RunListScreen(list)) return;
@@ -63,7 +84,7 @@ void RunEditingSession() {
       return;
     }
     if (answer != ApplySave) continue;  // third button or Esc: back to the list
-    if (SaveAssociations(list)) {
+    if (ApplyTable(list)) {
       // The table is saved. The settings are display preferences: a failed
       // write of them is ignored, and the session ends.
       SaveSettings();

@@ -99,6 +99,42 @@ TEST(RegistryControl, FaultSwitchFailsTheNthMutatingCallOnce) {
   RegCloseKey(key);
 }
 
+// The ending switch shares the count: its call goes through, and the end
+// action comes after it, with the registry unlocked and the call's change
+// in it; a call both switches pick fails and then ends.
+const char* endProbe = nullptr;
+bool endSawValue = false;
+int ends = 0;
+void NoteEnd() {
+  ++ends;
+  endSawValue = regtest::GetRaw(endProbe, "two").found;
+}
+
+TEST(RegistryControl, EndingSwitchActsAfterItsCallHasReturned) {
+  ScratchKey scratch("End");
+  HKEY key;
+  ASSERT_NO_FATAL_FAILURE(MakeAndOpen(scratch, key));
+  endProbe = scratch.Path().c_str();
+  ends = 0;
+  WinportRegistryFailNthWrite(3);
+  WinportRegistryEndAfterNthWrite(2, &NoteEnd);
+  EXPECT_EQ(RegSetValueExA(key, "one", 0, REG_SZ, kX, 2), ERROR_SUCCESS);
+  EXPECT_EQ(ends, 0);
+  EXPECT_EQ(RegSetValueExA(key, "two", 0, REG_SZ, kX, 2), ERROR_SUCCESS);
+  EXPECT_EQ(ends, 1);
+  EXPECT_TRUE(endSawValue) << "the end came before the call's change";
+  EXPECT_EQ(RegSetValueExA(key, "three", 0, REG_SZ, kX, 2), ERROR_ACCESS_DENIED) << "the fault keeps its place";
+  EXPECT_EQ(ends, 1) << "ends only once";
+
+  WinportRegistryFailNthWrite(1);
+  WinportRegistryEndAfterNthWrite(1, &NoteEnd);
+  EXPECT_EQ(RegDeleteValueA(key, "one"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ends, 2);
+  WinportRegistryEndAfterNthWrite(0, nullptr);
+  WinportRegistryFailNthWrite(0);
+  RegCloseKey(key);
+}
+
 // Every call on a key takes the same steps first: a mutating call is counted
 // (and failed by the switch) before its handle or arguments are looked at,
 // and RegCreateKeyExA checks its result pointer between the two.

@@ -7,7 +7,10 @@
 // settings, and discarding must leave the table exactly as it was loaded. A
 // failing settings write, after the table was stored, is ignored. So the
 // registry ends holding exactly the new table or exactly the loaded one, and
-// message 21 was shown wherever it is not the new one.
+// message 21 was shown wherever it is not the new one. A process ended while
+// message 21 is shown leaves the registry as it then stands: opened again,
+// the journal must make it exactly the new table (journal complete) or the
+// loaded one (not complete), and be gone.
 #ifndef _WIN32
 
 #include <windows.h>
@@ -25,6 +28,7 @@
 #include "model/assoc_list.h"
 #include "storage/registry_access.h"
 #include "storage/settings.h"
+#include "storage/table_journal.h"
 #include "ui/session.h"
 #include "winport.h"
 
@@ -33,6 +37,15 @@ namespace {
 const std::string Hive = "HKEY_CURRENT_USER\\";
 const std::string AssocPath = "Software\\TollexReliability\\Host\\Associations";
 const std::string SettingsPath = "Software\\TollexReliability\\Host\\Plugins\\Tollex";
+const std::string JournalPath = SettingsPath + "\\Journal";
+
+// The mutating calls of an apply of the 24-entry table: the journal (its
+// key, 24 keys of nine calls, the mark), the table (25 deletions, the table
+// key, 24 keys of nine), removing the journal (the mark, 24 keys, its slot
+// and itself), the five settings.
+constexpr int JournalCalls = 1 + 24 * 9 + 1;
+constexpr int TableCalls = 25 + 1 + 24 * 9;
+constexpr int JournalRemovalCalls = 1 + 24 + 2;
 
 using Row = std::vector<std::string>;  // the eight stored values in field order, the Mask with its marker
 
@@ -110,6 +123,44 @@ std::vector<Row> StoredTable() {
   return rows;
 }
 
+// Whether the registry file model holds a journal slot marked complete.
+bool HoldsCompleteJournal(const regfile::File& file) {
+  for (const regfile::Key& key : file.keys) {
+    if (key.path.size() > Hive.size() + JournalPath.size() &&
+        regfile::CompareNames(key.path.substr(0, Hive.size() + JournalPath.size()), Hive + JournalPath) == 0 &&
+        FindValue(&key, "Complete") != nullptr)
+      return true;
+  }
+  return false;
+}
+
+// The mutating calls that discarding the journal of a registry makes: a
+// mark per complete slot, one deletion per key.
+int DiscardCalls(const regfile::File& file) {
+  int calls = 0;
+  for (const regfile::Key& key : file.keys) {
+    if (key.path.size() < Hive.size() + JournalPath.size() ||
+        regfile::CompareNames(key.path.substr(0, Hive.size() + JournalPath.size()), Hive + JournalPath) != 0)
+      continue;
+    calls += 1 + (FindValue(&key, "Complete") != nullptr ? 1 : 0);
+  }
+  return calls;
+}
+
+// The registry as a process ended at that moment left it, opened again:
+// the recovery's table. The journal must be gone, and message 28 due
+// exactly when the journal was complete.
+std::vector<Row> RecoveredTable(const regfile::File& registry) {
+  WinportRegistryClear();
+  std::string error;
+  EXPECT_TRUE(WinportRegistryImport(registry, error)) << error;
+  const Recovery recovery = RecoverTable();
+  EXPECT_EQ(TakeRecoveryNotice(), HoldsCompleteJournal(registry));
+  EXPECT_EQ(recovery, HoldsCompleteJournal(registry) ? Recovery::Completed : Recovery::NothingToDo);
+  EXPECT_TRUE(WinportRegistryExport(JournalPath).keys.empty()) << "a journal is left";
+  return StoredTable();
+}
+
 long long StoredSetting(const char* name) {
   const regfile::File file = WinportRegistryExport(SettingsPath);
   const regfile::Value* value = FindValue(FindKey(file, SettingsPath), name);
@@ -185,6 +236,7 @@ class FaultInjection : public ::testing::Test {
         failureCodes.push_back(GetLastError());
         failureMenuCount = host.menuCalls.size();
         storedAtFailure = StoredTable();
+        registryAtFailure = WinportRegistryExport("");
         callsAtFailure = WinportRegistryWriteCount();
         if (onFailure) onFailure(failureTexts.size());
         return 0;
@@ -212,6 +264,7 @@ class FaultInjection : public ::testing::Test {
     failureFlags.clear();
     failureCodes.clear();
     storedAtFailure.clear();
+    registryAtFailure = regfile::File();
     callsAtFailure = 0;
     failureMenuCount = 0;
     extraMenus = 0;
@@ -238,6 +291,9 @@ class FaultInjection : public ::testing::Test {
   // How the sessions of the first sweep ended.
   struct SweepCounts {
     int sessions = 0, retried = 0, restored = 0, alreadyIntact = 0, settingsIgnored = 0;
+    // Ended at message 21: the journal completed the new table; it was not
+    // complete, and the table untouched; its removal had begun.
+    int endedCompleted = 0, endedUntouched = 0, endedDone = 0;
   };
 
   // A failing settings write comes once the table is stored: it is ignored
@@ -256,6 +312,24 @@ class FaultInjection : public ::testing::Test {
     EXPECT_EQ(text, "Cannot write\n" + AssocPath);
     EXPECT_EQ(flags & ~MessageOneText, MessageButtonsOk | MessageErrorReport | MessageFlagBit0);
     EXPECT_EQ(code, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the error report names another code";
+  }
+
+  // Had the process ended while message 21 was shown, the next start would
+  // make the table exactly the new one from a complete journal, and leave it
+  // as it stood (the loaded table, or the new one once the journal's removal
+  // had begun) from an incomplete one.
+  void ExpectRecoveredAtFailure(SweepCounts& counts) {
+    const bool complete = HoldsCompleteJournal(registryAtFailure);
+    const std::vector<Row> recovered = RecoveredTable(registryAtFailure);
+    if (complete) {
+      EXPECT_EQ(recovered, EditedTable());
+      ++counts.endedCompleted;
+    } else if (recovered == RealisticTable()) {
+      ++counts.endedUntouched;
+    } else {
+      EXPECT_EQ(recovered, EditedTable()) << "a partial table without a complete journal";
+      ++counts.endedDone;
+    }
   }
 
   // A failing table write is reported once, and the user is back at the
@@ -292,9 +366,10 @@ class FaultInjection : public ::testing::Test {
     EXPECT_EQ(applyAnswers, back ? 3 : 2);
     EXPECT_EQ(stored, RealisticTable()) << "discarding did not leave the table as loaded";
     EXPECT_EQ(StoredSetting("ShowEx"), 0) << "discarding wrote the settings";
-    // Nothing is written back when the failed apply changed nothing.
+    // Nothing is written back when the failed apply changed nothing: only
+    // its journal is discarded.
     if (storedAtFailure == RealisticTable()) {
-      EXPECT_EQ(callsAfterFailure, 0);
+      EXPECT_EQ(callsAfterFailure, DiscardCalls(registryAtFailure));
       ++counts.alreadyIntact;
     } else {
       EXPECT_GT(callsAfterFailure, 0);
@@ -320,19 +395,27 @@ class FaultInjection : public ::testing::Test {
 
   // After two failures: a failed retry is followed by the discard, which
   // puts the loaded table back; a failed restore is reported, and the
-  // session ends there. Returns whether the restore left a partial table.
+  // session ends there. Either way the next start (or a process ended at the
+  // second message 21) makes the table the new or the loaded one. Returns
+  // whether the restore left a partial table as the session ended.
   bool ExpectSecondFailureHandled(Way way) {
     const std::vector<Row> stored = StoredTable();
+    const regfile::File atEnd = WinportRegistryExport("");
+    const std::vector<Row> atSecondFailure = RecoveredTable(registryAtFailure);
+    EXPECT_TRUE(atSecondFailure == EditedTable() || atSecondFailure == RealisticTable())
+        << "ended at the second failure, the table is partial";
     if (way == Way::Retry) {
       EXPECT_EQ(stored, RealisticTable());
       EXPECT_EQ(applyAnswers, 3);
+      EXPECT_TRUE(atEnd.keys.empty() || FindKey(atEnd, JournalPath) == nullptr) << "the restore left its journal";
       return false;
     }
     const FakeHost::MessageCall& last = host.messageCalls.back();
     ExpectFailureBox(last.items.at(0), last.flags, failureCodes.back());
     EXPECT_EQ(extraMenus, 1);
-    EXPECT_NE(stored, EditedTable());
-    return stored != RealisticTable();
+    const std::vector<Row> reopened = RecoveredTable(atEnd);
+    EXPECT_TRUE(reopened == EditedTable() || reopened == RealisticTable()) << "reopened, the table is partial";
+    return stored != RealisticTable() && stored != EditedTable();
   }
 
   FakeHost host;
@@ -341,6 +424,7 @@ class FaultInjection : public ::testing::Test {
   std::vector<uint32_t> failureFlags;
   std::vector<DWORD> failureCodes;
   std::vector<Row> storedAtFailure;
+  regfile::File registryAtFailure;  // the whole registry while message 21 was shown
   size_t failureMenuCount = 0;
   int callsAtFailure = 0;
   int extraMenus = 0;
@@ -356,9 +440,8 @@ TEST_F(FaultInjection, ApplyWithoutFaultStoresTheEditedTable) {
   Script();
   WinportRegistryFailNthWrite(0);
   RunEditingSession();
-  // 24 old keys and the table key deleted, the table key created, 24 keys
-  // with 8 values each, 5 settings.
-  EXPECT_EQ(WinportRegistryWriteCount(), 25 + 1 + 24 * 9 + 5);
+  EXPECT_EQ(WinportRegistryWriteCount(), JournalCalls + TableCalls + JournalRemovalCalls + 5);
+  EXPECT_TRUE(WinportRegistryExport(JournalPath).keys.empty()) << "the journal is left";
   EXPECT_TRUE(failureTexts.empty());
   EXPECT_EQ(applyAnswers, 1);
   EXPECT_EQ(StoredTable(), EditedTable());
@@ -400,6 +483,8 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
       } else {
         ExpectReportedOnceBackAtTheList();
         ExpectTheWayFollowed(way, callsAfterFailure, counts);
+        // Had the process ended at message 21, the journal would settle it.
+        if (way == Way::Retry) ExpectRecoveredAtFailure(counts);
       }
       if (HasFailure()) break;  // one reported k says enough
     }
@@ -407,12 +492,19 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
   EXPECT_EQ(counts.retried, tableCalls);
   EXPECT_EQ(counts.restored + counts.alreadyIntact, 2 * tableCalls);
   EXPECT_EQ(counts.settingsIgnored, 5);
+  // The journal is complete from its mark on until the removal's first call
+  // (the mark) has gone through.
+  EXPECT_EQ(counts.endedUntouched, JournalCalls);
+  EXPECT_EQ(counts.endedCompleted, TableCalls + 1);
+  EXPECT_EQ(counts.endedDone, JournalRemovalCalls - 1);
   RecordProperty("faults_injected", counts.sessions);
-  std::printf("[  SWEEP   ] %d mutating calls per apply (%d of the table, 5 settings), %d sessions: %d retried to "
-              "the new table, %d discarded to the loaded table (%d rewritten, %d found intact), %d settings "
-              "failures ignored with the new table stored\n",
+  std::printf("[  SWEEP   ] %d mutating calls per apply (%d of the table and its journal, 5 settings), %d "
+              "sessions: %d retried to the new table, %d discarded to the loaded table (%d rewritten, %d found "
+              "intact), %d settings failures ignored with the new table stored; ended at message 21: %d "
+              "completed to the new table, %d left the loaded one, %d the new one\n",
               calls, tableCalls, counts.sessions, counts.retried, counts.restored + counts.alreadyIntact,
-              counts.restored, counts.alreadyIntact, counts.settingsIgnored);
+              counts.restored, counts.alreadyIntact, counts.settingsIgnored, counts.endedCompleted,
+              counts.endedUntouched, counts.endedDone);
 }
 
 // A second failure after the first: in the retry (then the user discards),
@@ -425,18 +517,20 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
   RunEditingSession();
   const int tableCalls = WinportRegistryWriteCount() - 5;
 
-  // The first failure: nothing changed yet, deleting part-way, the table
-  // key gone, records part-written, the last value.
-  const int firsts[] = {1, 3, 26, 100, tableCalls};
+  // The first failure: the journal part-written, its mark; the table key
+  // gone, records part-written, the last value; the journal's removal
+  // part-way.
+  const int firsts[] = {100, JournalCalls, JournalCalls + 26, JournalCalls + 100, JournalCalls + TableCalls,
+                        tableCalls - 3};
   int sessions = 0, secondFailures = 0, partialTold = 0;
   for (int k : firsts) {
     for (Way way : {Way::Retry, Way::Discard}) {
       // j counts the mutating calls after the first failure: every one up to
-      // the first record's values, then every 13th (which falls on each of
+      // the first record's values, then every 22nd (which falls on each of
       // a record's nine calls in turn). The sweep ends at the first j that
       // fails no call of the restore or of the retry's table (a retry's
       // failed setting is ignored, as any is).
-      for (int j = 1;; j += j < 36 ? 1 : 13) {
+      for (int j = 1;; j += j < 36 ? 1 : 22) {
         SCOPED_TRACE("first failure at call " + std::to_string(k) + ", second at call " + std::to_string(j) +
                      (way == Way::Retry ? " of the retry" : " of the restore"));
         Reset();
@@ -459,7 +553,7 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
     }
   }
   std::printf("[  SWEEP   ] %d sessions with a second failure armed: %d second failures reported, %d of them "
-              "leaving a partial table with message 21 last\n",
+              "leaving a partial table with message 21 last, each made whole by the journal when reopened\n",
               sessions, secondFailures, partialTold);
 }
 }  // namespace

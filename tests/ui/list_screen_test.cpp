@@ -441,9 +441,9 @@ TEST_F(ListScreenTest, SpaceMarksAndMovesTheCursorDown) {
   EXPECT_FALSE(RunListScreen(list));
   EXPECT_EQ(Selected(1), 1);
   EXPECT_EQ(Checked(1), (std::vector<int>{1, 0, 0}));
-  EXPECT_EQ(Selected(2), -1);
+  EXPECT_EQ(Selected(2), 2) << "the cursor stays on the trailing line it moved to";
   EXPECT_EQ(Checked(2), (std::vector<int>{1, 1, 0}));
-  EXPECT_EQ(Selected(3), -1);
+  EXPECT_EQ(Selected(3), 2);
   EXPECT_EQ(Checked(4), (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(Checked(5), (std::vector<int>{1, 1, 0}));
   EXPECT_EQ(Selected(5), 0);
@@ -471,13 +471,13 @@ TEST_F(ListScreenTest, DeleteOneAsksWithTheMaskLiterally) {
   EXPECT_EQ(Title(4), "M22" + Bar + "M26 (0) M15");
 }
 
-TEST_F(ListScreenTest, DeletingTheLastRecordSelectsNoLine) {
+TEST_F(ListScreenTest, DeletingTheLastRecordSelectsTheTrailingLine) {
   Fill(list, {Assoc("a"), Assoc("b")});
   host.messageAnswers.push_back(0);
   Key(1, Del);
   EXPECT_TRUE(RunListScreen(list));
   EXPECT_EQ(Masks(list), std::vector<std::string>{"a"});
-  EXPECT_EQ(Selected(1), -1);
+  EXPECT_EQ(Selected(1), 1);
 }
 
 TEST_F(ListScreenTest, DeleteMarkedRemembersTheFirstMarkedIndex) {
@@ -541,7 +541,7 @@ TEST_F(ListScreenTest, UnknownBreakCodesDoNothing) {
   host.dialogAnswers.push_back(PressItem(20));
   EXPECT_FALSE(RunListScreen(list));
   EXPECT_EQ(host.menuCalls.size(), 4u);
-  EXPECT_EQ(Selected(3), -1);
+  EXPECT_EQ(Selected(3), 1) << "the trailing line it was taken as";
   EXPECT_EQ(host.dialogCalls.size(), 1u);
   EXPECT_STREQ(host.dialogCalls[0].items[2].text, "");
   EXPECT_EQ(Masks(list), std::vector<std::string>{"a"});

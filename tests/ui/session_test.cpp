@@ -150,6 +150,57 @@ TEST_F(SessionTest, TableWithoutEntriesOpensAnEmptyList) {
   EXPECT_EQ(ChangedFlag, 0);
 }
 
+// A write of the table cut off with its journal complete: the opening
+// finishes it, says so once before the list appears, and the next opening
+// says nothing. A journal that was not complete goes without a word.
+TEST_F(SessionTest, AnOpeningFinishesACutOffWriteAndSaysSoOnce) {
+  host.SetMessage(28, "Completed");
+  StoreTable({{"*.a", "A"}});  // the old table, its first key already gone
+  RegDeleteKeyA(HKEY_CURRENT_USER, TypeKey(0).c_str());
+  const std::string slot = SettingsPath + "\\Journal\\B";
+  SetText(slot + "\\Type0", "Mask", "*.new");
+  SetText(slot + "\\Type1", "Mask", "\x10Group");
+  SetNumber(slot, "Complete", 3);
+  SetText(SettingsPath + "\\Journal\\A\\Type0", "Mask", "*.older");  // an older slot, not complete
+  RunEditingSession();
+  ASSERT_EQ(host.messageCalls.size(), 1u);
+  EXPECT_EQ(host.messageCalls[0].items.at(0), "Completed");
+  EXPECT_EQ(host.messageCalls[0].flags & ~MessageOneText, MessageButtonsOk | MessageFlagBit0);
+  ASSERT_EQ(host.menuCalls.size(), 1u);
+  EXPECT_EQ(host.menuCalls[0].items[0].text, Bar + "*.new");
+  EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.new", "\x10Group"}));
+  EXPECT_FALSE(KeyPresent(SettingsPath + "\\Journal"));
+
+  host.messageCalls.clear();
+  SetText(SettingsPath + "\\Journal\\A\\Type0", "Mask", "*.cut");  // cut off before its mark
+  RunEditingSession();
+  EXPECT_TRUE(host.messageCalls.empty());
+  EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"*.new", "\x10Group"}));
+  EXPECT_FALSE(KeyPresent(SettingsPath + "\\Journal"));
+}
+
+// Keys numbered beyond the first one without a mask that hold masks are
+// counted (names read strictly), and the user is told before the list.
+TEST_F(SessionTest, EntriesBeyondAGapAreCountedBeforeTheListAppears) {
+  host.SetMessage(29, "Beyond: %d");
+  StoreTable({{"*.a", "A"}, {"", "no mask"}, {"*.c", "C"}});
+  SetText(AssocPath + "\\TYPE7", "Mask", "*.h");
+  for (const char* name : {"Type07", "Type8x", "Type-9", "Type 10", "Type99999999999", "Types"})
+    SetText(AssocPath + "\\" + name, "Mask", "*.not");
+  CreateKey(AssocPath + "\\Type5");  // no mask: not an entry
+  RunEditingSession();
+  ASSERT_EQ(host.messageCalls.size(), 1u);
+  EXPECT_EQ(host.messageCalls[0].items.at(0), "Beyond: 2");
+  ASSERT_EQ(host.menuCalls.size(), 1u);
+  EXPECT_EQ(host.menuCalls[0].title, "M22" + Bar + "M26 (1) M15");
+
+  host.messageCalls.clear();
+  ClearRegistry();
+  StoreTable({{"*.a", "A"}, {"", "no mask"}});
+  RunEditingSession();
+  EXPECT_TRUE(host.messageCalls.empty()) << "a gap with nothing beyond it says nothing";
+}
+
 TEST_F(SessionTest, LeavingWithoutAChangeAsksNothingAndWritesNothing) {
   StoreTable({{"*.b", "B"}, {"*.a", "A"}});
   Key(0, Ctrl1);
@@ -198,10 +249,11 @@ TEST_F(SessionTest, ApplyWritesTheTableInListOrderAndThenTheSettings) {
   });
   Key(2, F4);
   host.dialogAnswers.push_back(SetTextsAndPress({{11, "less %s"}}, 19));
-  host.messageAnswers = {0};
+  host.messageAnswers = {0, 0};  // the notice of the entry beyond the gap; apply
   RunEditingSession();
 
   ASSERT_EQ(AskCalls().size(), 1u);
+  EXPECT_EQ(host.messageCalls.size(), 2u);
   EXPECT_EQ(StoredMasks(), (std::vector<std::string>{"\x10Packed", "*.zip", "*.txt"}));
   EXPECT_EQ(GetText(TypeKey(1), "Execute"), "unpack");
   EXPECT_EQ(GetText(TypeKey(1), "AltExec"), "alt");
@@ -258,10 +310,11 @@ TEST_F(SessionTest, FailedSettingsWriteAfterASavedTableEndsTheSessionQuietly) {
   host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
   Key(0, Ctrl1);
   host.messageAnswers = {0, 1, 1};
-  // Deleting Type0 and the table key, creating the table key, creating Type0
-  // and its eight values: 12 calls. The 13th creates the settings key for
-  // ShowEx.
-  WinportRegistryFailNthWrite(13);
+  // The journal (its key, Type0 and its eight values, the mark): 11 calls;
+  // deleting Type0 and the table key, creating the table key, creating Type0
+  // and its eight values: 12; removing the journal, with the settings key it
+  // made: 5. The 29th creates the settings key for ShowEx.
+  WinportRegistryFailNthWrite(29);
   RunEditingSession();
   WinportRegistryFailNthWrite(0);
 
@@ -274,8 +327,9 @@ TEST_F(SessionTest, FailedSettingsWriteAfterASavedTableEndsTheSessionQuietly) {
   EXPECT_EQ(GetNumber(SettingsPath, "GroupChar"), 205);
 }
 
-// Three entries, the third edited; the apply fails at its 8th mutating call
-// (the first entry's Description), leaving Type0 with its Mask alone. No
+// Three entries, the third edited; the apply fails at its 37th mutating
+// call: after the journal's 29, the table's 8th (the first entry's
+// Description), leaving Type0 with its Mask alone. No
 // then puts the table back as it was loaded.
 TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   const std::vector<std::vector<std::string>> rows = {
@@ -286,7 +340,7 @@ TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
   Key(2, F4);
   host.dialogAnswers.push_back(SetTextsAndPress({{4, "Changed"}}, 19));
   host.messageAnswers = {0, 0, 1};  // apply; acknowledge the failure; at the list again: discard
-  WinportRegistryFailNthWrite(8);
+  WinportRegistryFailNthWrite(37);
   RunEditingSession();
   WinportRegistryFailNthWrite(0);
 
@@ -300,6 +354,23 @@ TEST_F(SessionTest, DiscardAfterAFailedApplyRestoresTheLoadedTable) {
     }
   }
   EXPECT_FALSE(KeyPresent(SettingsPath));
+}
+
+// A recovery that cannot finish the table is reported as a failed write, the
+// list is not offered, and the journal stays for the next opening.
+TEST_F(SessionTest, ARecoveryThatFailsIsReportedAndKeepsTheJournal) {
+  StoreTable({{"*.a", "A"}});
+  const std::string slot = SettingsPath + "\\Journal\\A";
+  SetText(slot + "\\Type0", "Mask", "*.b");
+  SetNumber(slot, "Complete", 1);
+  WinportRegistryFailNthWrite(1);
+  RunEditingSession();
+  WinportRegistryFailNthWrite(0);
+  ASSERT_EQ(host.messageCalls.size(), 1u);
+  EXPECT_EQ(host.messageCalls[0].items.at(0), "Cannot write\n" + AssocPath);
+  EXPECT_TRUE(host.menuCalls.empty());
+  EXPECT_EQ(GetNumber(slot, "Complete"), 1);
+  EXPECT_EQ(StoredMasks(), std::vector<std::string>{"*.a"});
 }
 
 TEST_F(SessionTest, FailedSaveThenDiscardLeavesTheSettingsUnwritten) {

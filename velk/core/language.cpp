@@ -74,7 +74,8 @@ bool ToOem(const std::string& mixed, std::string& oem, std::string& error) {
 
 char RequiredConversion(int number) {
   switch (number) {
-    case 17: return 'd';
+    case 17:
+    case 29: return 'd';
     case 18:
     case 19:
     case 21: return 's';

@@ -26,7 +26,7 @@ bool ParseVersion(const std::string& s, Options& o) {
 const char* UsageText() {
   return "usage: velk [--registry FILE] [--script FILE|-] [--transcript FILE] [--columns N]\n"
          "            [--host-version MAJOR.MINOR.BUILD] [--plugin PATH] [--lang FILE]\n"
-         "            [--fail-registry-write N]\n"
+         "            [--fail-registry-write N] [--end-after-registry-write N]\n"
          "       velk --batch FILE   (runs, one a line: directory<TAB>arguments, tab-separated)\n";
 }
 
@@ -52,6 +52,9 @@ bool SetOption(const std::string& name, const std::string& value, Options& o, st
   } else if (name == "--fail-registry-write") {
     if (!ParseNumber(value, 1, 100000000, o.failRegistryWrite))
       error = "--fail-registry-write takes a count from 1, not " + value;
+  } else if (name == "--end-after-registry-write") {
+    if (!ParseNumber(value, 1, 100000000, o.endAfterRegistryWrite))
+      error = "--end-after-registry-write takes a count from 1, not " + value;
   } else {
     error = "unknown argument: " + name;
   }
@@ -60,7 +63,8 @@ bool SetOption(const std::string& name, const std::string& value, Options& o, st
 
 bool Known(const std::string& name) {
   static const char* const withValue[] = {"--registry", "--script", "--transcript", "--columns",
-                                          "--host-version", "--plugin", "--lang", "--fail-registry-write"};
+                                          "--host-version", "--plugin", "--lang", "--fail-registry-write",
+                                          "--end-after-registry-write"};
   for (const char* w : withValue) {
     if (name == w) return true;
   }

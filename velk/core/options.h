@@ -15,6 +15,7 @@ struct Options {
   std::string pluginPath;    // empty: the plug-in beside velk
   std::string languageFile;  // empty: TollexEng.lng beside the plug-in
   int failRegistryWrite = 0; // 0: no fault
+  int endAfterRegistryWrite = 0; // 0: no end
   bool help = false;
 };
 

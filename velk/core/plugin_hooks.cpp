@@ -2,13 +2,17 @@
 
 #include <cstring>
 
-#if defined(_WIN32)
 #include "registry_write_switch.h"
-#else
+#if !defined(_WIN32)
 #include "winport.h"
 #endif
 
 namespace velk {
+
+namespace {
+// What ends velk after the picked call (ArmRegistryWriteEnd).
+void (*endAfterWrite)() = nullptr;
+}  // namespace
 
 #if defined(_WIN32)
 
@@ -17,33 +21,38 @@ namespace {
 winport::RegistryWriteSwitch writes;
 int consoleColumns = 0;
 
-bool Fails() { return writes.Count() == winport::RegistryWriteSwitch::Action::FailAccessDenied; }
-
 decltype(&RegCreateKeyExA) realCreateKey = nullptr;
 decltype(&RegSetValueExA) realSetValue = nullptr;
 decltype(&RegDeleteKeyA) realDeleteKey = nullptr;
 decltype(&RegDeleteValueA) realDeleteValue = nullptr;
 decltype(&GetConsoleScreenBufferInfo) realConsoleInfo = nullptr;
 
+// One counted call: fails instead of calling when the switch says so, and
+// ends velk once it has returned when the switch says that.
+template <typename Call>
+LONG Counted(Call call) {
+  const winport::RegistryWriteSwitch::Verdict verdict = writes.Count();
+  const LONG code = verdict.fail ? ERROR_ACCESS_DENIED : call();
+  if (verdict.endAfter && endAfterWrite) endAfterWrite();
+  return code;
+}
+
 LONG WINAPI CountedCreateKey(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition) {
-  if (Fails()) return ERROR_ACCESS_DENIED;
-  return realCreateKey(key, subKey, reserved, className, options, access, security, result, disposition);
+  return Counted(
+      [&] { return realCreateKey(key, subKey, reserved, className, options, access, security, result, disposition); });
 }
 
 LONG WINAPI CountedSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
-  if (Fails()) return ERROR_ACCESS_DENIED;
-  return realSetValue(key, name, reserved, type, data, size);
+  return Counted([&] { return realSetValue(key, name, reserved, type, data, size); });
 }
 
 LONG WINAPI CountedDeleteKey(HKEY key, LPCSTR subKey) {
-  if (Fails()) return ERROR_ACCESS_DENIED;
-  return realDeleteKey(key, subKey);
+  return Counted([&] { return realDeleteKey(key, subKey); });
 }
 
 LONG WINAPI CountedDeleteValue(HKEY key, LPCSTR name) {
-  if (Fails()) return ERROR_ACCESS_DENIED;
-  return realDeleteValue(key, name);
+  return Counted([&] { return realDeleteValue(key, name); });
 }
 
 BOOL WINAPI FixedWidthConsoleInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
@@ -113,7 +122,7 @@ bool Redirect(HMODULE module, const char* dll, const char* function, Fn replacem
   return true;
 }
 
-bool ArmSwitch(HMODULE plugin, int n, std::string& error) {
+bool ArmSwitch(HMODULE plugin, int n, winport::RegistryWriteSwitch::Action action, std::string& error) {
   int patched = 0;
   patched += Redirect(plugin, "advapi32.dll", "RegCreateKeyExA", &CountedCreateKey, realCreateKey);
   patched += Redirect(plugin, "advapi32.dll", "RegSetValueExA", &CountedSetValue, realSetValue);
@@ -123,7 +132,7 @@ bool ArmSwitch(HMODULE plugin, int n, std::string& error) {
     error = "the plug-in imports none of the registry's writing functions";
     return false;
   }
-  writes.Arm(n, winport::RegistryWriteSwitch::Action::FailAccessDenied);
+  writes.Arm(n, action);
   return true;
 }
 
@@ -133,6 +142,7 @@ void DisarmRegistryWriteFault() {
   // A plug-in loaded afresh has its imports as the system set them; only
   // the count is left to forget.
   writes.Disarm();
+  endAfterWrite = nullptr;
 }
 
 int RegistryWritesSeen() { return writes.Seen(); }
@@ -151,8 +161,12 @@ namespace {
 
 bool armed = false;
 
-bool ArmSwitch(HMODULE, int n, std::string&) {
-  WinportRegistryFailNthWrite(n);
+bool ArmSwitch(HMODULE, int n, winport::RegistryWriteSwitch::Action action, std::string&) {
+  if (action == winport::RegistryWriteSwitch::Action::FailAccessDenied) {
+    WinportRegistryFailNthWrite(n);
+  } else {
+    WinportRegistryEndAfterNthWrite(n, endAfterWrite);
+  }
   armed = true;
   return true;
 }
@@ -160,7 +174,9 @@ bool ArmSwitch(HMODULE, int n, std::string&) {
 }  // namespace
 
 void DisarmRegistryWriteFault() {
+  WinportRegistryEndAfterNthWrite(0, nullptr);
   WinportRegistryFailNthWrite(0);
+  endAfterWrite = nullptr;
   armed = false;
 }
 
@@ -178,7 +194,16 @@ bool ArmRegistryWriteFault(HMODULE plugin, int n, std::string& error) {
     error = "the fault switch counts from 1";
     return false;
   }
-  return ArmSwitch(plugin, n, error);
+  return ArmSwitch(plugin, n, winport::RegistryWriteSwitch::Action::FailAccessDenied, error);
+}
+
+bool ArmRegistryWriteEnd(HMODULE plugin, int n, void (*end)(), std::string& error) {
+  if (n < 1 || end == nullptr) {
+    error = "the ending switch counts from 1";
+    return false;
+  }
+  endAfterWrite = end;
+  return ArmSwitch(plugin, n, winport::RegistryWriteSwitch::Action::EndAfter, error);
 }
 
 }  // namespace velk

@@ -22,6 +22,9 @@ namespace velk {
 
 // velk's exit status when the user quits without saving.
 constexpr int ExitQuitWithoutSaving = 4;
+// velk ended right after a given registry write of the plug-in
+// (--end-after-registry-write), the registry file written as it then stood.
+constexpr int ExitEndedAfterRegistryWrite = 5;
 
 // The buttons of velk's box for a failed write, in order.
 enum SaveFailedButton { SaveRetry = 0, SaveQuit = 1 };

@@ -9,7 +9,8 @@ A scenario is a directory with:
                 velk runs in the scenario directory, so relative paths name its files
   expect        the checks, one per line (see CHECKS below; required)
   stops         present when the script stops velk: it ends while the plug-in
-                waits for input, or a command does not fit what is shown.
+                waits for input, or a command does not fit what is shown
+                (or --end-after-registry-write ends velk).
                 velk then ends its process from inside the plug-in's call,
                 which in a batch (run_batch.py) ends the batch, so a batch
                 runs at most one such scenario, last. The file's text says

@@ -9,6 +9,7 @@
 #include "host/interface/messages.h"
 #include "model/text.h"
 #include "storage/settings.h"
+#include "storage/table_journal.h"
 #include "ui/session.h"
 
 namespace {
@@ -48,6 +49,10 @@ TOLLEX_EXPORT void TOLLEX_CALL SetStartupInfo(const HostStartupInfo* info) {
   std::memset(AssocKeyPath, 0, sizeof AssocKeyPath);
   LoadSettings();
   BuildAssocKeyPath();
+  // A write of the table cut off in an earlier process is finished at once,
+  // before the host works with the table. The user hears of it at the next
+  // opening; a recovery that fails here is tried again there, and reported.
+  if (AssocKeyPathUsable()) RecoverTable();
 }
 
 TOLLEX_EXPORT void TOLLEX_CALL GetPluginInfo(HostPluginInfo* info) {

@@ -32,6 +32,8 @@ enum MessageNumber : int {
   MsgColumnEdit = 25,
   MsgColumnMask = 26,
   MsgListBottom = 27,
+  MsgApplyCompleted = 28,
+  MsgEntriesBeyondGap = 29,
 };
 
 // Text of message |n|; null for 2000 and above. Never null for a number the

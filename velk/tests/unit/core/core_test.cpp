@@ -109,7 +109,7 @@ TEST(LanguageFile, EscapesRawBytesAndConversion) {
 TEST(LanguageFile, RejectsBadLinesNamingThem) {
   const char* bad[] = {"x=1", "0=zero", "2001=big", "1=a\n1=b", "1=bad \\q escape", "1=\\x0",
                        "1=\\x00", "17=%s marked", "17=no conversion", "18=%s and %s", "19=%d", "21=%-20s%",
-                       "17=%ld"};
+                       "17=%ld", "29=%s beyond"};
   for (const char* text : bad) {
     Language lang;
     std::string error;
@@ -125,12 +125,12 @@ TEST(LanguageFile, TheShippedFileHoldsAllMessages) {
   Language lang;
   std::string error;
   ASSERT_TRUE(lang.Load(VELK_SOURCE_DIR "/data/TollexEng.lng", error)) << error;
-  for (int n = 1; n <= 27; ++n) {
+  for (int n = 1; n <= 29; ++n) {
     EXPECT_TRUE(lang.Has(n)) << n;
     EXPECT_STRNE(lang.Text(n), "") << n;
   }
   // The message boxes have a title line and a body.
-  for (int n = 16; n <= 21; ++n) EXPECT_NE(std::strchr(lang.Text(n), '\n'), nullptr) << n;
+  for (int n : {16, 17, 18, 19, 20, 21, 28, 29}) EXPECT_NE(std::strchr(lang.Text(n), '\n'), nullptr) << n;
   // The deletion of marked entries reads right for a single one: the count
   // is shown, and no plural noun follows it.
   char one[512];
@@ -143,7 +143,7 @@ TEST(Options, BothFormsOfAValueAndTheLimits) {
   Options o;
   std::string error;
   ASSERT_TRUE(ParseOptions({"--registry", "r.reg", "--columns=100", "--host-version", "1.70.1282", "--script=-",
-                            "--fail-registry-write", "37"},
+                            "--fail-registry-write", "37", "--end-after-registry-write=40"},
                            o, error))
       << error;
   EXPECT_EQ(o.registryFile, "r.reg");
@@ -151,10 +151,11 @@ TEST(Options, BothFormsOfAValueAndTheLimits) {
   EXPECT_EQ(o.hostBuild, 1282);
   EXPECT_EQ(o.scriptFile, "-");
   EXPECT_EQ(o.failRegistryWrite, 37);
+  EXPECT_EQ(o.endAfterRegistryWrite, 40);
   const std::vector<std::vector<std::string>> bad = {
       {"--columns", "0"},      {"--columns=10000"},        {"--columns", "-5"}, {"--registry"},
       {"--registry="},         {"--host-version", "1.70"}, {"--host-version=256.0.0"},
-      {"--fail-registry-write", "0"}, {"--verbose"},       {"-x"},
+      {"--fail-registry-write", "0"}, {"--end-after-registry-write", "0"}, {"--verbose"}, {"-x"},
   };
   for (const auto& args : bad) {
     Options rejected;

@@ -216,13 +216,15 @@ void BM_LoadFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
   bench::BarePlan plan(Table(n));
-  TimeStore(state, n, [&plan, n] { return plan.Load() == n * 8; }, "the bare load did not read every value");
+  TimeStore(
+      state, n, [&plan, n] { return plan.Load() == n * 8; }, "the bare load did not read every value");
 }
 
 void BM_Save(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
-  TimeStore(state, n, [n] { return SaveAssociations(Table(n)); }, "SaveAssociations failed");
+  TimeStore(
+      state, n, [n] { return SaveAssociations(Table(n)); }, "SaveAssociations failed");
 }
 
 // The apply as the session makes it: the journal, the table, the journal
@@ -230,14 +232,16 @@ void BM_Save(benchmark::State& state) {
 void BM_SaveJournaled(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
-  TimeStore(state, n, [n] { return ApplyTable(Table(n)); }, "ApplyTable failed");
+  TimeStore(
+      state, n, [n] { return ApplyTable(Table(n)); }, "ApplyTable failed");
 }
 
 void BM_SaveFloor(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   if (!PrepareStore(state, n)) return;
   bench::BarePlan plan(Table(n));
-  TimeStore(state, n, [&plan] { return plan.Save(); }, "the bare save failed");
+  TimeStore(
+      state, n, [&plan] { return plan.Save(); }, "the bare save failed");
 }
 
 }  // namespace

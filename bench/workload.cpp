@@ -179,7 +179,8 @@ void LeanPass(const AssocList& list, MenuLineList& lines) {
     }
   }
   for (int c = 0; c < CommandColumnCount; ++c) {
-    widths[c] = PluginSettings.*CommandColumns[c].shown != 0 ? Cap(widths[c], PluginSettings.*CommandColumns[c].limit) : 0;
+    widths[c] = PluginSettings.*CommandColumns[c].shown != 0 ? Cap(widths[c], PluginSettings.*CommandColumns[c].limit)
+                                                             : 0;
   }
 
   HostMenuItem work;
@@ -331,8 +332,7 @@ std::string Describe(const AssocRecord& a, const AssocRecord& b, uint32_t index)
     const TextField& fa = a.*field.member;
     const TextField& fb = b.*field.member;
     if (std::strcmp(fa.Text(), fb.Text()) != 0) {
-      return "record " + std::to_string(index) + " " + field.name + ": \"" + fa.Text() + "\" vs \"" + fb.Text() +
-             "\"";
+      return "record " + std::to_string(index) + " " + field.name + ": \"" + fa.Text() + "\" vs \"" + fb.Text() + "\"";
     }
   }
   return "";

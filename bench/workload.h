@@ -73,7 +73,7 @@ class BarePlan {
   bool DeleteTree(HKEY parent, const char* subkey) const;
 
   std::string tablePath;
-  std::vector<std::string> paths;  // one key path per record, and the one after the last
+  std::vector<std::string> paths;   // one key path per record, and the one after the last
   std::vector<std::string> values;  // eight stored texts per record
 };
 

@@ -52,7 +52,8 @@ std::string PickValueName(FuzzedDataProvider& in) {
 }
 
 uint32_t PickType(FuzzedDataProvider& in) {
-  static const uint32_t types[] = {REG_SZ, REG_SZ, REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_BINARY, REG_MULTI_SZ, REG_NONE};
+  static const uint32_t types[] = {REG_SZ,    REG_SZ,     REG_SZ,       REG_EXPAND_SZ,
+                                   REG_DWORD, REG_BINARY, REG_MULTI_SZ, REG_NONE};
   const int which = in.ConsumeIntegralInRange<int>(0, 8);
   return which < 8 ? types[which] : in.ConsumeIntegral<uint32_t>();
 }
@@ -93,8 +94,7 @@ void BuildRegistry(FuzzedDataProvider& in, bool table) {
       const std::string name = PickValueName(in);
       const uint32_t type = PickType(in);
       const std::vector<uint8_t> data = PickData(in);
-      RegSetValueExA(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                     static_cast<DWORD>(data.size()));
+      RegSetValueExA(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
     }
     RegCloseKey(key);
   }

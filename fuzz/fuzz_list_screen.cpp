@@ -37,18 +37,29 @@ constexpr int MaxDialogsPerStep = 6;
 constexpr uint32_t Selected = 0x10000;
 constexpr uint32_t Checked = 0x20000;
 
-enum : int { Ins = 0, Del = 1, F4 = 2, CtrlUp = 3, CtrlDown = 4, Space = 5, CtrlF1 = 9, CtrlF5 = 13,
-             BackSpace = 17, FirstChar = 18, LastChar = 53 };
+enum : int {
+  Ins = 0,
+  Del = 1,
+  F4 = 2,
+  CtrlUp = 3,
+  CtrlDown = 4,
+  Space = 5,
+  CtrlF1 = 9,
+  CtrlF5 = 13,
+  BackSpace = 17,
+  FirstChar = 18,
+  LastChar = 53
+};
 
 // The field a sort mode orders by, as an index into the eight fields: the
 // check's own reading of the modes, kept apart from the field table that the
 // sort itself goes by.
 int SortedFieldIndex(int32_t mode) {
   switch ((mode + 1) / 2) {
-    case 1: return 0;  // Mask
-    case 2: return 2;  // Execute
-    case 3: return 1;  // Description
-    case 4: return 6;  // Edit
+    case 1: return 0;   // Mask
+    case 2: return 2;   // Execute
+    case 3: return 1;   // Description
+    case 4: return 6;   // Edit
     default: return 4;  // View
   }
 }
@@ -77,7 +88,7 @@ struct Driver {
   // Where a new record goes: before the record of the chosen line, or at the
   // end from the trailing line; -1 when the key cannot insert.
   int32_t insertAt = -1;
-  std::string filter;           // the screen's filter, followed key by key
+  std::string filter;  // the screen's filter, followed key by key
 
   explicit Driver(FuzzedDataProvider& input, AssocList& l, FakeHost& h) : in(input), list(l), host(h) {}
 
@@ -88,7 +99,11 @@ struct Driver {
   }
 
   void CheckSort(const std::vector<Entry>& after) {
-    const int base = (key - CtrlF1 == 0) ? 5 : (key - CtrlF1 == 1) ? 3 : (key - CtrlF1 == 2) ? 9 : (key - CtrlF1 == 3) ? 7 : 1;
+    const int base = (key - CtrlF1 == 0)   ? 5
+                     : (key - CtrlF1 == 1) ? 3
+                     : (key - CtrlF1 == 2) ? 9
+                     : (key - CtrlF1 == 3) ? 7
+                                           : 1;
     const int32_t expectedMode = sortBefore == base ? base + 1 : base;
     Check(PluginSettings.SortType == expectedMode, "sort key set the wrong SortType",
           std::to_string(sortBefore) + " -> " + std::to_string(PluginSettings.SortType));
@@ -140,8 +155,9 @@ struct Driver {
       if (key == Ins && changed) Check(after.size() == before.size() + 1, "Ins changed more than one record");
       if (insertAt >= 0 && after.size() == before.size() + 1) {
         const auto at = after.begin() + insertAt;
-        Check(std::equal(after.begin(), at, before.begin()) && std::equal(at + 1, after.end(), before.begin() + insertAt),
-              "a new record was not inserted before the chosen line's record", what);
+        Check(
+            std::equal(after.begin(), at, before.begin()) && std::equal(at + 1, after.end(), before.begin() + insertAt),
+            "a new record was not inserted before the chosen line's record", what);
       }
       if (key == Del && changed) Check(after.size() < before.size(), "Del changed the list without deleting");
     } else {
@@ -287,9 +303,11 @@ void SetUpMessages(FuzzedDataProvider& in, FakeHost& host) {
   for (int n : plain) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) host.SetMessage(n, noDirectives(fuzz::PickText(in, 300)));
   }
-  if (in.ConsumeBool()) host.SetMessage(17, noDirectives(fuzz::PickText(in, 40)) + "%d" + noDirectives(fuzz::PickText(in, 40)));
+  if (in.ConsumeBool())
+    host.SetMessage(17, noDirectives(fuzz::PickText(in, 40)) + "%d" + noDirectives(fuzz::PickText(in, 40)));
   else host.SetMessage(17, "Delete %d?");
-  if (in.ConsumeBool()) host.SetMessage(18, noDirectives(fuzz::PickText(in, 40)) + "%s" + noDirectives(fuzz::PickText(in, 40)));
+  if (in.ConsumeBool())
+    host.SetMessage(18, noDirectives(fuzz::PickText(in, 40)) + "%s" + noDirectives(fuzz::PickText(in, 40)));
   else host.SetMessage(18, "Delete %s?");
 }
 

@@ -140,8 +140,7 @@ std::string SaveBeforeEnding() {
                "quit with Ctrl+C inside the plug-in: what it had not applied is lost; " + state,
                "stopped: Ctrl+C, quit confirmed");
   }
-  EndProcess(velk::TerminationStatus(sig), "ended by " + SignalName(sig) + "; " + state,
-             "stopped: " + SignalName(sig));
+  EndProcess(velk::TerminationStatus(sig), "ended by " + SignalName(sig) + "; " + state, "stopped: " + SignalName(sig));
 }
 
 // The user chose to quit without saving after a failed write (of
@@ -212,7 +211,7 @@ int Run::Main(const std::vector<std::string>& args) {
   // refused before it starts.
   if (!ReadFiles(error)) return Fail(error);
   if (!registry->CheckWritable(error)) return Fail(error);
-  if (!registry->Lock(error)) return Fail(error);  // one velk per registry file
+  if (!registry->Lock(error)) return Fail(error);                  // one velk per registry file
   if (!velk::FailSavesFromEnvironment(error)) return Fail(error);  // the test hook
   registryFile = registry.get();
   velk::SetTerminationHandler(&EndOnSignal);
@@ -223,8 +222,7 @@ int Run::Main(const std::vector<std::string>& args) {
 }
 
 bool Run::ReadFiles(std::string& error) {
-  pluginPath = options.pluginPath.empty() ? ExecutableDirectory() + PathSeparator + PluginFileName
-                                          : options.pluginPath;
+  pluginPath = options.pluginPath.empty() ? ExecutableDirectory() + PathSeparator + PluginFileName : options.pluginPath;
   languagePath = options.languageFile.empty() ? DirectoryOf(pluginPath) + PathSeparator + "TollexEng.lng"
                                               : options.languageFile;
   registry = std::make_unique<velk::RegistryStore>(options.registryFile.empty() ? velk::DefaultRegistryPath()
@@ -291,8 +289,7 @@ int Run::RunPlugin() {
   if (!velk::SetPluginConsoleWidth(plugin.Handle(), columns, error)) return Fail(error);
   core = std::make_unique<velk::HostCore>(language,
                                           velk::VersionWord(options.hostMajor, options.hostMinor, options.hostBuild));
-  if (options.failRegistryWrite > 0 &&
-      !velk::ArmRegistryWriteFault(plugin.Handle(), options.failRegistryWrite, error))
+  if (options.failRegistryWrite > 0 && !velk::ArmRegistryWriteFault(plugin.Handle(), options.failRegistryWrite, error))
     return Fail(error);
   endAfterWriteCount = options.endAfterRegistryWrite;
   if (options.endAfterRegistryWrite > 0 &&

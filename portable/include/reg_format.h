@@ -20,12 +20,12 @@ struct Value {
 };
 
 struct Key {
-  std::string path;           // full path, e.g. "HKEY_CURRENT_USER\\Software\\VELK"
+  std::string path;  // full path, e.g. "HKEY_CURRENT_USER\\Software\\VELK"
   std::vector<Value> values;
 };
 
 struct File {
-  std::vector<Key> keys;      // in file order; a key's parents need not be listed
+  std::vector<Key> keys;  // in file order; a key's parents need not be listed
 };
 
 // Asked now and then during a long read; true stops it.

@@ -35,15 +35,10 @@ void WinportSetConsoleWidth(int columns) { consoleWidth.store(columns); }
 
 extern "C" HANDLE WINAPI GetStdHandle(DWORD which) {
   switch (which) {
-    case STD_INPUT_HANDLE:
-      return HandleOf(STDIN_FILENO);
-    case STD_OUTPUT_HANDLE:
-      return HandleOf(STDOUT_FILENO);
-    case STD_ERROR_HANDLE:
-      return HandleOf(STDERR_FILENO);
-    default:
-      SetLastError(ERROR_INVALID_HANDLE);
-      return INVALID_HANDLE_VALUE;
+    case STD_INPUT_HANDLE: return HandleOf(STDIN_FILENO);
+    case STD_OUTPUT_HANDLE: return HandleOf(STDOUT_FILENO);
+    case STD_ERROR_HANDLE: return HandleOf(STDERR_FILENO);
+    default: SetLastError(ERROR_INVALID_HANDLE); return INVALID_HANDLE_VALUE;
   }
 }
 

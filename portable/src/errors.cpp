@@ -27,8 +27,8 @@ constexpr DWORD ErrorMessageNotFound = 317;
 
 const SystemText* FindSystemText(DWORD code) {
   const SystemText* end = SystemTexts + sizeof SystemTexts / sizeof SystemTexts[0];
-  const SystemText* found =
-      std::lower_bound(SystemTexts, end, code, [](const SystemText& t, DWORD c) { return t.code < c; });
+  const SystemText* found = std::lower_bound(SystemTexts, end, code,
+                                             [](const SystemText& t, DWORD c) { return t.code < c; });
   return found != end && found->code == code ? found : nullptr;
 }
 
@@ -85,8 +85,7 @@ const CodePageTable& OemToAnsi() {
 // are the English ones whatever the language asked for. As in Wine, a text
 // with inserts fails without FORMAT_MESSAGE_IGNORE_INSERTS, since no insert
 // arguments are taken.
-extern "C" DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
-                                       void*) {
+extern "C" DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size, void*) {
   constexpr DWORD known = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
   if ((flags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || (flags & ~known) != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);

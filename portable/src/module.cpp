@@ -11,8 +11,8 @@
 // take the place of the Windows search order. File names themselves are
 // compared with their letter case, as the file system does.
 #include <dlfcn.h>
-#include <link.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -86,8 +86,7 @@ extern "C" HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   const bool withPath = mapped.find('/') != std::string::npos;
   for (link_map* map = MainLinkMap(); map; map = map->l_next) {
     if (!map->l_name || map->l_name[0] == 0) continue;
-    bool match = withPath ? SamePath(map->l_name, mapped.c_str())
-                          : strcmp(BaseName(map->l_name), mapped.c_str()) == 0;
+    bool match = withPath ? SamePath(map->l_name, mapped.c_str()) : strcmp(BaseName(map->l_name), mapped.c_str()) == 0;
     if (match) return reinterpret_cast<HMODULE>(map);
   }
   SetLastError(ERROR_MOD_NOT_FOUND);

@@ -36,10 +36,10 @@ enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, k
 
 // Code page 1252, bytes 0x80 to 0x9F; the five bytes the code page leaves
 // undefined map to the C1 control of the same number, as Windows maps them.
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 uint8_t UnicodeToAnsi(uint32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<uint8_t>(codePoint);
@@ -67,7 +67,7 @@ constexpr uint32_t LowerUnicode(uint32_t c) {
 // file (not copied), Unicode code points otherwise.
 struct Decoded {
   const std::vector<uint8_t>* bytes = nullptr;  // an 8-bit file
-  std::vector<uint32_t> chars;                 // a Unicode file, decoded
+  std::vector<uint32_t> chars;                  // a Unicode file, decoded
   bool unicode = false;
 
   size_t size() const { return unicode ? chars.size() : bytes->size(); }
@@ -79,11 +79,19 @@ bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::vector<uin
     uint8_t b = bytes[i];
     int extra;
     uint32_t cp;
-    if (b < 0x80) { cp = b; extra = 0; }
-    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
-    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
-    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; extra = 3; }
-    else return false;
+    if (b < 0x80) {
+      cp = b;
+      extra = 0;
+    } else if ((b & 0xE0) == 0xC0) {
+      cp = b & 0x1F;
+      extra = 1;
+    } else if ((b & 0xF0) == 0xE0) {
+      cp = b & 0x0F;
+      extra = 2;
+    } else if ((b & 0xF8) == 0xF0) {
+      cp = b & 0x07;
+      extra = 3;
+    } else return false;
     if (i + extra >= bytes.size()) return false;
     for (int k = 1; k <= extra; ++k) {
       uint8_t c = bytes[i + k];

@@ -10,9 +10,7 @@ static_assert(sizeof(CRITICAL_SECTION) >= sizeof(pthread_mutex_t), "CRITICAL_SEC
 static_assert(alignof(CRITICAL_SECTION) >= alignof(pthread_mutex_t), "CRITICAL_SECTION under-aligned");
 
 namespace {
-pthread_mutex_t* MutexOf(LPCRITICAL_SECTION section) {
-  return reinterpret_cast<pthread_mutex_t*>(section->opaque);
-}
+pthread_mutex_t* MutexOf(LPCRITICAL_SECTION section) { return reinterpret_cast<pthread_mutex_t*>(section->opaque); }
 }  // namespace
 
 extern "C" void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
@@ -23,12 +21,8 @@ extern "C" void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
   pthread_mutexattr_destroy(&attributes);
 }
 
-extern "C" void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {
-  pthread_mutex_destroy(MutexOf(section));
-}
+extern "C" void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_destroy(MutexOf(section)); }
 
 extern "C" void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_lock(MutexOf(section)); }
 
-extern "C" void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) {
-  pthread_mutex_unlock(MutexOf(section));
-}
+extern "C" void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_unlock(MutexOf(section)); }

@@ -574,8 +574,9 @@ regfile::File WinportRegistryExport(const std::string& rootPath) {
   bool includeSelf = false;
   const Node* node = ExportRoot(r, rootPath, path, includeSelf);
   if (!node) return out;
-  ForEachKey(node, path, includeSelf,
-             [&out](const std::string& keyPath, const Node& key) { out.keys.push_back({keyPath, key.values}); });
+  ForEachKey(node, path, includeSelf, [&out](const std::string& keyPath, const Node& key) {
+    out.keys.push_back({keyPath, key.values});
+  });
   return out;
 }
 

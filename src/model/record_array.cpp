@@ -119,8 +119,7 @@ int ByteCompare(const void* a, const void* b) { return std::memcmp(a, b, sortEle
 class QuickSorter {
  public:
   QuickSorter(unsigned char* base, size_t size, int (*compare)(const void*, const void*))
-      : base(base), size(size), compare(compare),
-        temporary(static_cast<unsigned char*>(MemAlloc(size))) {}
+      : base(base), size(size), compare(compare), temporary(static_cast<unsigned char*>(MemAlloc(size))) {}
   ~QuickSorter() { MemFree(temporary); }
   QuickSorter(const QuickSorter&) = delete;
   QuickSorter& operator=(const QuickSorter&) = delete;
@@ -139,8 +138,10 @@ class QuickSorter {
       Exchange(low, middle);
       size_t i = low, j = high + 1;
       for (;;) {
-        do ++i; while (i <= high && Less(i, low));
-        do --j; while (Less(low, j));
+        do ++i;
+        while (i <= high && Less(i, low));
+        do --j;
+        while (Less(low, j));
         if (i >= j) break;
         Exchange(i, j);
       }

@@ -40,17 +40,14 @@ class RecordArray {
 template <typename T>
 class TypedRecordArray : public RecordArray {
  public:
-  TypedRecordArray(uint32_t initialCount, uint32_t growBy)
-      : RecordArray(sizeof(T), initialCount, growBy) {}
+  TypedRecordArray(uint32_t initialCount, uint32_t growBy) : RecordArray(sizeof(T), initialCount, growBy) {}
   ~TypedRecordArray() override { RemoveAll(); }
 
   virtual void RemoveAll() { RecordArray::RemoveAll(); }
   virtual void RemoveAt(uint32_t index) { RecordArray::RemoveAt(index); }
 
   T* Append(const T* source) { return static_cast<T*>(RecordArray::Append(source)); }
-  T* Insert(uint32_t index, const T* source) {
-    return static_cast<T*>(RecordArray::Insert(index, source));
-  }
+  T* Insert(uint32_t index, const T* source) { return static_cast<T*>(RecordArray::Insert(index, source)); }
   T* At(uint32_t index) const { return static_cast<T*>(RecordArray::At(index)); }
   int32_t IndexOf(const T* address) const { return RecordArray::IndexOf(address); }
   using RecordArray::SortRange;

@@ -128,8 +128,7 @@ int32_t CompareText(const char* a, const char* b, int32_t count, int32_t caseSen
     aLength = BoundedLength(a, count);
     bLength = BoundedLength(b, count);
   }
-  int result = CompareStringA(LOCALE_USER_DEFAULT, caseSensitive == 0 ? NORM_IGNORECASE : 0, a, aLength,
-                              b, bLength);
+  int result = CompareStringA(LOCALE_USER_DEFAULT, caseSensitive == 0 ? NORM_IGNORECASE : 0, a, aLength, b, bLength);
   if (result == 0) FatalStop("!CompareString");
   return result - 2;
 }

@@ -44,8 +44,7 @@ const char* FindChar(const char* text, char character);
 void* MoveBytes(void* destination, const void* source, size_t n);
 void* CopyBytes(void* destination, const void* source, size_t n);
 
-int32_t FormatBounded(char* buffer, int32_t size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+int32_t FormatBounded(char* buffer, int32_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 int32_t FormatBoundedV(char* buffer, int32_t size, const char* format, va_list arguments);
 // Formats into the process-wide FormatBuffer and returns it; the text stays
 // valid only until the next FormatShared anywhere in the module.

@@ -117,8 +117,7 @@ uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultV
 
 // A value that does not fit the buffer gives the default, not a cut text.
 // Reads leave the last-error value alone.
-char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-               int32_t size) {
+char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText, int32_t size) {
   if (destination == nullptr || size <= 0) return destination;
   HKEY key = OpenKeyForRead(subkey);
   if (key != nullptr) {

@@ -25,8 +25,7 @@ class BasePathRedirect {
 HKEY OpenKeyForRead(const char* subkey);
 HKEY OpenOrCreateKey(const char* subkey);
 uint32_t ReadNumber(const char* subkey, const char* valueName, uint32_t defaultValue);
-char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText,
-               int32_t size);
+char* ReadText(const char* subkey, const char* valueName, char* destination, const char* defaultText, int32_t size);
 // Reads a text value whole, however long: text grows to hold it and ends at
 // the first zero byte of the data. A key or value that cannot be read gives
 // the default text (null: the empty text). Returns text.data().

@@ -53,14 +53,10 @@ struct SettingField {
 // written in the same order.
 constexpr int SettingFieldCount = 8;
 inline constexpr SettingField SettingFields[SettingFieldCount] = {
-    {"ShowEx", &PluginSettingsRecord::ShowEx, 0, true},
-    {"ShowView", &PluginSettingsRecord::ShowView, 0, true},
-    {"ShowEdit", &PluginSettingsRecord::ShowEdit, 0, true},
-    {"ExLen", &PluginSettingsRecord::ExLen, 15, false},
-    {"ViewLen", &PluginSettingsRecord::ViewLen, 15, false},
-    {"EditLen", &PluginSettingsRecord::EditLen, 15, false},
-    {"SortType", &PluginSettingsRecord::SortType, 0, true},
-    {"GroupChar", &PluginSettingsRecord::GroupChar, 205, true},
+    {"ShowEx", &PluginSettingsRecord::ShowEx, 0, true},     {"ShowView", &PluginSettingsRecord::ShowView, 0, true},
+    {"ShowEdit", &PluginSettingsRecord::ShowEdit, 0, true}, {"ExLen", &PluginSettingsRecord::ExLen, 15, false},
+    {"ViewLen", &PluginSettingsRecord::ViewLen, 15, false}, {"EditLen", &PluginSettingsRecord::EditLen, 15, false},
+    {"SortType", &PluginSettingsRecord::SortType, 0, true}, {"GroupChar", &PluginSettingsRecord::GroupChar, 205, true},
 };
 
 // The record with every setting at its default.

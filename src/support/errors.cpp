@@ -59,10 +59,8 @@ const char* SystemErrorText(uint32_t code) {
   // Inserts are left as they stand: with no arguments to fill them, a text
   // with placeholders such as %1 would otherwise make the system read
   // arguments that were never passed.
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<LPSTR>(&systemTextCache), 0,
-                           nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<LPSTR>(&systemTextCache), 0, nullptr);
   if (n == 0 || systemTextCache == nullptr) {
     if (systemTextCache != nullptr) LocalFree(systemTextCache);
     systemTextCache = nullptr;

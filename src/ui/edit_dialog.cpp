@@ -60,12 +60,14 @@ char* TrimmedItemText(HostDialogItem& item) {
 
 // Every field names an item of the dialog (the tests check that it is an
 // edit field, each a different one).
-static_assert([] {
-  for (const AssocField& field : AssocFields) {
-    if (field.dialogItem <= 0 || field.dialogItem >= EditDialogItemCount) return false;
-  }
-  return true;
-}(), "the field table names items of the edit dialog");
+static_assert(
+    [] {
+      for (const AssocField& field : AssocFields) {
+        if (field.dialogItem <= 0 || field.dialogItem >= EditDialogItemCount) return false;
+      }
+      return true;
+    }(),
+    "the field table names items of the edit dialog");
 
 const DialogItemTemplate EditDialogTemplate[EditDialogItemCount + 1] = {
     {DialogItemFrame, 3, 1, 72, 21, 0, MsgDialogTitle},

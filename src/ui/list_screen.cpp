@@ -232,9 +232,9 @@ void ComposeTitle(char* title, const ScreenState& state, const LineLayout& layou
 struct KeyPress {
   AssocList& list;
   ScreenState& state;
-  int32_t pos;           // the line's position
-  int32_t shown;         // the record lines shown; the trailing line is at shown
-  AssocRecord* record;   // the record the line shows; null on the trailing line
+  int32_t pos;          // the line's position
+  int32_t shown;        // the record lines shown; the trailing line is at shown
+  AssocRecord* record;  // the record the line shows; null on the trailing line
 };
 
 // A key's action, with the argument its row of the key table gives.
@@ -352,21 +352,21 @@ constexpr uint32_t Ctrl(uint16_t virtualKey) { return BreakKeyWord(virtualKey, K
 
 // The keys with an action of their own, each with its virtual-key code.
 constexpr ListKey ActionKeys[] = {
-    {BreakKeyWord(0x2D), InsertLine, 0},       // Ins
-    {BreakKeyWord(0x2E), DeleteLine, 0},       // Del
-    {BreakKeyWord(0x73), EditLine, 0},         // F4
-    {Ctrl(0x26), MoveLine, -1},                // Ctrl+Up
-    {Ctrl(0x28), MoveLine, 1},                 // Ctrl+Down
-    {BreakKeyWord(0x20), ToggleMark, 0},       // Space
+    {BreakKeyWord(0x2D), InsertLine, 0},                            // Ins
+    {BreakKeyWord(0x2E), DeleteLine, 0},                            // Del
+    {BreakKeyWord(0x73), EditLine, 0},                              // F4
+    {Ctrl(0x26), MoveLine, -1},                                     // Ctrl+Up
+    {Ctrl(0x28), MoveLine, 1},                                      // Ctrl+Down
+    {BreakKeyWord(0x20), ToggleMark, 0},                            // Space
     {BreakKeyWord(0x6B), ChangeMarks<&AssocList::MarkAll>, 0},      // numeric-pad +
     {BreakKeyWord(0x6D), ChangeMarks<&AssocList::UnmarkAll>, 0},    // numeric-pad -
     {BreakKeyWord(0x6A), ChangeMarks<&AssocList::InvertMarks>, 0},  // numeric-pad *
-    {Ctrl(0x70), SortBy, SortDescriptionAsc},  // Ctrl+F1
-    {Ctrl(0x71), SortBy, SortExecuteAsc},      // Ctrl+F2
-    {Ctrl(0x72), SortBy, SortViewAsc},         // Ctrl+F3
-    {Ctrl(0x73), SortBy, SortEditAsc},         // Ctrl+F4
-    {Ctrl(0x74), SortBy, SortMaskAsc},         // Ctrl+F5
-    {Ctrl('1'), ToggleColumn, 0},              // Ctrl+1..3: the command columns in their order
+    {Ctrl(0x70), SortBy, SortDescriptionAsc},                       // Ctrl+F1
+    {Ctrl(0x71), SortBy, SortExecuteAsc},                           // Ctrl+F2
+    {Ctrl(0x72), SortBy, SortViewAsc},                              // Ctrl+F3
+    {Ctrl(0x73), SortBy, SortEditAsc},                              // Ctrl+F4
+    {Ctrl(0x74), SortBy, SortMaskAsc},                              // Ctrl+F5
+    {Ctrl('1'), ToggleColumn, 0},                                   // Ctrl+1..3: the command columns in their order
     {Ctrl('2'), ToggleColumn, 1},
     {Ctrl('3'), ToggleColumn, 2},
     {BreakKeyWord(0x08), EraseFilterChar, 0},  // BackSpace

@@ -21,10 +21,10 @@ extern const std::array<uint32_t, ListBreakKeyCount + 1> ListBreakKeys;
 // is non-zero and it has a width; Ctrl+1, Ctrl+2 and Ctrl+3 toggle the
 // settings in this order.
 struct CommandColumn {
-  TextField AssocRecord::*field;          // the text the column shows
-  int32_t PluginSettingsRecord::*shown;   // non-zero: the column is shown
-  int32_t PluginSettingsRecord::*limit;   // its greatest width
-  int header;                             // the message number of its title
+  TextField AssocRecord::*field;         // the text the column shows
+  int32_t PluginSettingsRecord::*shown;  // non-zero: the column is shown
+  int32_t PluginSettingsRecord::*limit;  // its greatest width
+  int header;                            // the message number of its title
 };
 constexpr int CommandColumnCount = 3;
 inline constexpr CommandColumn CommandColumns[CommandColumnCount] = {

@@ -31,7 +31,7 @@ class MenuLineList {
 
 // Shows the lines of a MenuLineList with the host's menu (see HostMenu in
 // host/interface/host_services.h).
-inline int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom,
-                    const char* helpTopic, const uint32_t* breakKeys, int* breakCode) {
+inline int HostMenu(const MenuLineList& lines, uintptr_t title, uint32_t flags, uintptr_t bottom, const char* helpTopic,
+                    const uint32_t* breakKeys, int* breakCode) {
   return HostMenu(lines.Items(), lines.Count(), title, flags, bottom, helpTopic, breakKeys, breakCode);
 }

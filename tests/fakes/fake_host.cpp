@@ -74,8 +74,8 @@ void FakeHost::SetMessage(int number, const std::string& text) {
 void FakeHost::Lack(int number) { lacking[number] = true; }
 
 int TOLLEX_CALL FakeHost::ShowMenu(int32_t, int x, int y, int maxHeight, uint32_t flags, const char* title,
-                                   const char* bottom, const char* helpTopic, const uint32_t* breakKeys,
-                                   int* breakCode, const HostMenuItem* items, int itemCount) {
+                                   const char* bottom, const char* helpTopic, const uint32_t* breakKeys, int* breakCode,
+                                   const HostMenuItem* items, int itemCount) {
   FakeHost* self = current;
   MenuCall call{x, y, maxHeight, flags, Recorded(title), Recorded(bottom), Recorded(helpTopic), {}, {}};
   for (const uint32_t* k = breakKeys; k; ++k) {
@@ -97,8 +97,8 @@ int TOLLEX_CALL FakeHost::RunDialog(int32_t, int x, int y, int width, int height
   DialogCall call{x, y, width, height, Recorded(helpTopic), {}};
   if (items && itemCount > 0) call.items.assign(items, items + itemCount);
   self->dialogCalls.push_back(call);
-  const DialogAnswer answer =
-      NextAnswer(self->dialogAnswers, [self] { return self->dialogResponder ? self->dialogResponder : PressItem(-1); });
+  const DialogAnswer answer = NextAnswer(
+      self->dialogAnswers, [self] { return self->dialogResponder ? self->dialogResponder : PressItem(-1); });
   return answer(items, itemCount);
 }
 
@@ -112,9 +112,8 @@ int TOLLEX_CALL FakeHost::ShowMessage(int32_t, uint32_t flags, const char* helpT
     for (int i = 0; items && i < itemCount; ++i) call.items.push_back(Recorded(items[i]));
   }
   self->messageCalls.push_back(call);
-  return NextAnswer(self->messageAnswers, [self] {
-    return self->messageResponder ? self->messageResponder(self->messageCalls.back()) : -1;
-  });
+  return NextAnswer(self->messageAnswers,
+                    [self] { return self->messageResponder ? self->messageResponder(self->messageCalls.back()) : -1; });
 }
 
 const char* TOLLEX_CALL FakeHost::GetMessageText(int32_t, int messageNumber) {

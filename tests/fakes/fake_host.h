@@ -78,12 +78,12 @@ class FakeHost {
 
  private:
   static int TOLLEX_CALL ShowMenu(int32_t id, int x, int y, int maxHeight, uint32_t flags, const char* title,
-                                  const char* bottom, const char* helpTopic, const uint32_t* breakKeys,
-                                  int* breakCode, const HostMenuItem* items, int itemCount);
+                                  const char* bottom, const char* helpTopic, const uint32_t* breakKeys, int* breakCode,
+                                  const HostMenuItem* items, int itemCount);
   static int TOLLEX_CALL RunDialog(int32_t id, int x, int y, int width, int height, const char* helpTopic,
                                    HostDialogItem* items, int itemCount);
-  static int TOLLEX_CALL ShowMessage(int32_t id, uint32_t flags, const char* helpTopic,
-                                     const char* const* items, int itemCount, int buttonCount);
+  static int TOLLEX_CALL ShowMessage(int32_t id, uint32_t flags, const char* helpTopic, const char* const* items,
+                                     int itemCount, int buttonCount);
   static const char* TOLLEX_CALL GetMessageText(int32_t id, int messageNumber);
   static int TOLLEX_CALL Control(int32_t id, int command, void* param);
 

@@ -260,9 +260,7 @@ std::string VersionName(const ::testing::TestParamInfo<VersionCase>& info) {
          (v.accepted ? "_accepted" : "_refused");
 }
 
-void PrintTo(const VersionCase& v, std::ostream* out) {
-  *out << v.major << "." << v.minor << " build " << v.build;
-}
+void PrintTo(const VersionCase& v, std::ostream* out) { *out << v.major << "." << v.minor << " build " << v.build; }
 
 class VersionGateTest : public HostModuleTest, public ::testing::WithParamInterface<VersionCase> {};
 

@@ -244,11 +244,10 @@ TEST(AssocList, EachModeSortsByItsField) {
     int32_t mode;
     std::vector<std::string> masks;
   } expected[] = {
-      {SortMaskAsc, {"a", "b", "c"}},        {SortMaskDesc, {"c", "b", "a"}},
-      {SortExecuteAsc, {"b", "c", "a"}},     {SortExecuteDesc, {"a", "c", "b"}},
-      {SortDescriptionAsc, {"c", "a", "b"}}, {SortDescriptionDesc, {"b", "a", "c"}},
-      {SortEditAsc, {"c", "b", "a"}},        {SortEditDesc, {"a", "b", "c"}},
-      {SortViewAsc, {"c", "a", "b"}},        {SortViewDesc, {"b", "a", "c"}},
+      {SortMaskAsc, {"a", "b", "c"}},     {SortMaskDesc, {"c", "b", "a"}},       {SortExecuteAsc, {"b", "c", "a"}},
+      {SortExecuteDesc, {"a", "c", "b"}}, {SortDescriptionAsc, {"c", "a", "b"}}, {SortDescriptionDesc, {"b", "a", "c"}},
+      {SortEditAsc, {"c", "b", "a"}},     {SortEditDesc, {"a", "b", "c"}},       {SortViewAsc, {"c", "a", "b"}},
+      {SortViewDesc, {"b", "a", "c"}},
   };
   for (const auto& e : expected) {
     AssocList list;

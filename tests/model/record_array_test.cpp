@@ -194,8 +194,7 @@ TEST(RecordArray, DefaultSortIsByteWise) {
   std::vector<std::vector<int>> sorted;
   for (uint32_t i = 0; i < array.Count(); ++i)
     sorted.push_back({array.At(i)->b[0], array.At(i)->b[1], array.At(i)->b[2]});
-  EXPECT_EQ(sorted, (std::vector<std::vector<int>>{
-                        {1, 0x80, 0}, {1, 0x80, 1}, {1, 0xFF, 0}, {2, 0, 0}, {0xFF, 0, 0}}))
+  EXPECT_EQ(sorted, (std::vector<std::vector<int>>{{1, 0x80, 0}, {1, 0x80, 1}, {1, 0xFF, 0}, {2, 0, 0}, {0xFF, 0, 0}}))
       << "unsigned bytes, first difference decides";
 }
 

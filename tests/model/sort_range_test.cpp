@@ -33,10 +33,10 @@ TEST(SortRangeQuicksort, SortsEveryShapeOfInputAsAPermutation) {
     for (int shape = 0; shape < 4; ++shape) {
       TypedRecordArray<Rec> array(10, 10);
       for (int i = 0; i < n; ++i) {
-        int32_t key = shape == 0 ? static_cast<int32_t>(random() % 1000)  // random
-                    : shape == 1 ? static_cast<int32_t>(random() % 3)     // many duplicates
-                    : shape == 2 ? i                                      // already sorted
-                                 : n - i;                                 // reversed
+        int32_t key = shape == 0   ? static_cast<int32_t>(random() % 1000)  // random
+                      : shape == 1 ? static_cast<int32_t>(random() % 3)     // many duplicates
+                      : shape == 2 ? i                                      // already sorted
+                                   : n - i;                                 // reversed
         Rec r{key, i};
         array.Append(&r);
       }

@@ -290,8 +290,8 @@ TEST(FormatSharedDeathTest, ReleaseRoutineRunsThePreviousExitRoutineOnce) {
         RunExitHook();  // start from an empty slot and no buffer
         InstallExitHook(&RecordPreviousRoutine);
         FormatShared("one");
-        RunExitHook();  // releases the buffer, then the previous routine
-        RunExitHook();  // the slot is empty now
+        RunExitHook();                            // releases the buffer, then the previous routine
+        RunExitHook();                            // the slot is empty now
         std::fputs(FormatShared("two"), stderr);  // created anew
         std::fflush(stderr);
         std::_Exit(0);

@@ -23,7 +23,9 @@ int Compare(const std::string& a, const std::string& b, DWORD flags) {
   return CompareStringA(LOCALE_USER_DEFAULT, flags, a.c_str(), -1, b.c_str(), -1);
 }
 
-int Expected(int rankA, int rankB) { return rankA < rankB ? CSTR_LESS_THAN : rankA > rankB ? CSTR_GREATER_THAN : CSTR_EQUAL; }
+int Expected(int rankA, int rankB) {
+  return rankA < rankB ? CSTR_LESS_THAN : rankA > rankB ? CSTR_GREATER_THAN : CSTR_EQUAL;
+}
 
 TEST(CompareStringA, OrdersEverySingleByteAsMeasured) {
   for (DWORD flags : {DWORD{0}, static_cast<DWORD>(NORM_IGNORECASE)}) {

@@ -70,12 +70,11 @@ regfile::File AwkwardValues(const std::string& root) {
        {MakeValue("Mask", 1, Lit("\x10Group title\0")),
         MakeValue("Description", 1, Lit("OEM \xb3\xcd\x80\x81\x8d\xe9\xff and \"quotes\" \\ back\0")),
         MakeValue("NoTerminator", 1, "abc"), MakeValue("Embedded", 1, Lit("ab\0cd\0")),
-        MakeValue("Empty", 1, Lit("\0")), MakeValue("NoBytes", 1, ""),
-        MakeValue("Control", 1, Lit("a\tb\r\nc\0")), MakeValue("EveryByte", 1, everyByte),
-        MakeValue("", 1, Lit("default\0")), MakeValue("Name \"with\" \\ escapes", 1, Lit("x\0")),
-        MakeValue("GroupChar", 4, Lit("\x41\x01\0\0")), MakeValue("ShortNumber", 4, "\x07\x01"),
-        MakeValue("Binary", 3, longBinary), MakeValue("Expand", 2, Lit("%PATH%\0")),
-        MakeValue("Typeless", 0, ""), MakeValue("Qword", 11, "12345678")}});
+        MakeValue("Empty", 1, Lit("\0")), MakeValue("NoBytes", 1, ""), MakeValue("Control", 1, Lit("a\tb\r\nc\0")),
+        MakeValue("EveryByte", 1, everyByte), MakeValue("", 1, Lit("default\0")),
+        MakeValue("Name \"with\" \\ escapes", 1, Lit("x\0")), MakeValue("GroupChar", 4, Lit("\x41\x01\0\0")),
+        MakeValue("ShortNumber", 4, "\x07\x01"), MakeValue("Binary", 3, longBinary),
+        MakeValue("Expand", 2, Lit("%PATH%\0")), MakeValue("Typeless", 0, ""), MakeValue("Qword", 11, "12345678")}});
   file.keys.push_back({root + "\\Type1 \xe9\x80", {}});
   return file;
 }
@@ -239,9 +238,9 @@ TEST(RegFile, CanonicalOrderIsTheRegistrysTreeOrder) {
   for (const regfile::Key& key : file.keys) paths.push_back(key.path);
   // A key's children come right after it, before a sibling whose name only
   // starts like it.
-  EXPECT_EQ(paths, (std::vector<std::string>{"HKEY_CURRENT_USER\\S", "HKEY_CURRENT_USER\\S\\a",
-                                             "HKEY_CURRENT_USER\\S\\A\\x", "HKEY_CURRENT_USER\\S\\A_",
-                                             "HKEY_CURRENT_USER\\S\\b"}));
+  EXPECT_EQ(paths,
+            (std::vector<std::string>{"HKEY_CURRENT_USER\\S", "HKEY_CURRENT_USER\\S\\a", "HKEY_CURRENT_USER\\S\\A\\x",
+                                      "HKEY_CURRENT_USER\\S\\A_", "HKEY_CURRENT_USER\\S\\b"}));
   EXPECT_EQ(file.keys[4].values[0].name, "A");
   EXPECT_EQ(file.keys[4].values[1].name, "z");
 }
@@ -256,9 +255,7 @@ std::string TempPath(const std::string& name) {
 #endif
 }
 
-void WriteWhole(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteWhole(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 TEST(RegFile, ReadFileTakesWhatWriteWroteAndNamesThePathWhenItFails) {
   const std::string path = TempPath("tollex_regfile_read.reg");
@@ -284,10 +281,8 @@ TEST(RegFile, InteroperatesWithTheSystemsRegTool) {
   file.keys.push_back({root + "\\Type0",
                        {MakeValue("Mask", 1, Lit("\x10Group \x80\x81\x8d\xb3\xcd\xe9\xff\0")),
                         MakeValue("Description", 1, Lit("OEM \xb3\xcd\xc4 \"q\" \\\0")),
-                        MakeValue("Empty", 1, Lit("\0")),
-                        MakeValue("Embedded", 1, Lit("a\0b\0")),
-                        MakeValue("GroupChar", 4, Lit("\xcd\0\0\0")),
-                        MakeValue("Binary", 3, Lit("\0\x10\xff"))}});
+                        MakeValue("Empty", 1, Lit("\0")), MakeValue("Embedded", 1, Lit("a\0b\0")),
+                        MakeValue("GroupChar", 4, Lit("\xcd\0\0\0")), MakeValue("Binary", 3, Lit("\0\x10\xff"))}});
   const std::string path = TempPath("tollex_interop.reg");
   WriteWhole(path, regfile::Write(file));
   std::string error;

@@ -17,8 +17,8 @@ namespace {
 class RegistryApi : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
   }
   void TearDown() override { RegCloseKey(key); }
@@ -48,8 +48,7 @@ TEST_F(RegistryApi, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(regtest::Subkeys(scratch.Path()), (std::vector<std::string>{"MixedCase", "\xe9t\xe9"}));
 
   ASSERT_EQ(RegSetValueExA(key, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("a"), 2), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "VALUE", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\1\0\0\0"), 4),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "VALUE", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\1\0\0\0"), 4), ERROR_SUCCESS);
   EXPECT_EQ(regtest::ValueNames(scratch.Path()), std::vector<std::string>{"Value"});
   regtest::RawValue value = regtest::GetRaw(scratch.Path(), "vAlUe");
   EXPECT_TRUE(value.found);
@@ -62,9 +61,8 @@ TEST_F(RegistryApi, SubkeysAndValuesEnumerateInCaseBlindNameOrder) {
   // the code page after ASCII, the euro sign (U+20AC) last.
   const char* created[] = {"\x80x", "Zeta", "Type2", "_x", "type10", "\xe9t\xe9", "[b", "a b", "Type1", "~t", "1"};
   for (const char* name : created) RegCloseKey(Create(key, name));
-  EXPECT_EQ(regtest::Subkeys(scratch.Path()),
-            (std::vector<std::string>{"1", "[b", "_x", "a b", "Type1", "type10", "Type2", "Zeta", "~t", "\xe9t\xe9",
-                                      "\x80x"}));
+  EXPECT_EQ(regtest::Subkeys(scratch.Path()), (std::vector<std::string>{"1", "[b", "_x", "a b", "Type1", "type10",
+                                                                        "Type2", "Zeta", "~t", "\xe9t\xe9", "\x80x"}));
   for (const char* name : {"b", "A", "c"}) {
     ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1), ERROR_SUCCESS);
   }
@@ -207,9 +205,9 @@ TEST_F(RegistryApi, PathsAndTheirLimits) {
             ERROR_SUCCESS);
   RegCloseKey(other);
   EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (path + "z").c_str(), &other), ERROR_MORE_DATA);
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path + "z").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &other,
-                            nullptr),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, (path + "z").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &other, nullptr),
+      ERROR_MORE_DATA);
 }
 
 TEST_F(RegistryApi, AccessOfTheHandleIsChecked) {

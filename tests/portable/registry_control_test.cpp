@@ -151,8 +151,7 @@ TEST(RegistryControl, MutatingCallsCountBeforeTheHandleIsChecked) {
   EXPECT_EQ(RegDeleteValueA(doomed, "v"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteKeyA(doomed, "x"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, &child, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr),
-            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegCreateKeyExA(doomed, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(WinportRegistryWriteCount(), 5) << "refused mutating calls count too";
 
   // Reads on the same handle are refused without counting.

@@ -105,16 +105,20 @@ std::string SystemText(DWORD code, DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER 
 }
 
 TEST(FormatMessageA, SystemTextsAsWineGivesThem) {
-  const std::pair<DWORD, const char*> texts[] = {{0, "Success."}, {2, "File not found."}, {5, "Access denied."},
-                                                 {259, "No more data available."}, {1018, "Key deleted."}};
+  const std::pair<DWORD, const char*> texts[] = {{0, "Success."},
+                                                 {2, "File not found."},
+                                                 {5, "Access denied."},
+                                                 {259, "No more data available."},
+                                                 {1018, "Key deleted."}};
   for (const auto& [code, text] : texts) EXPECT_EQ(SystemText(code), std::string(text) + "\r\n") << code;
 }
 
 TEST(FormatMessageA, UnknownCodesAndInsertsFail) {
   EXPECT_EQ(SystemText(12345), "(failed 317)") << "ERROR_MR_MID_NOT_FOUND";
   EXPECT_EQ(SystemText(317), "(failed 87)") << "inserts without arguments";
-  EXPECT_EQ(SystemText(317, FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS),
-            "Message 0x%1 not found in file %2.\r\n");
+  EXPECT_EQ(
+      SystemText(317, FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS),
+      "Message 0x%1 not found in file %2.\r\n");
 }
 
 TEST(FormatMessageA, CallerBufferNeedsRoomForTheTerminator) {

@@ -221,9 +221,8 @@ class FaultInjection : public ::testing::Test {
   void Script(Way way = Way::Retry) {
     PluginSettings = {0, 15, 0, 15, 1, 15, 0, 205};
     host.menuAnswers = {{2, BreakF4}, {7, BreakCtrlDown}, {0, BreakCtrl1}, {-1, -1}};
-    host.dialogAnswers = {
-        SetTextsAndPress({{ItemDescription, "  Portable documents  "}, {ItemView, "pdfview --continuous {file}"}},
-                         ItemConfirm)};
+    host.dialogAnswers = {SetTextsAndPress(
+        {{ItemDescription, "  Portable documents  "}, {ItemView, "pdfview --continuous {file}"}}, ItemConfirm)};
     host.menuResponder = [this](const FakeHost::MenuCall&) -> std::pair<int, int> {
       ++extraMenus;
       return {-1, -1};  // leave the list again
@@ -498,13 +497,13 @@ TEST_F(FaultInjection, EveryFailingCallOfAnApplyEndsInTheNewOrTheLoadedTable) {
   EXPECT_EQ(counts.endedCompleted, TableCalls + 1);
   EXPECT_EQ(counts.endedDone, JournalRemovalCalls - 1);
   RecordProperty("faults_injected", counts.sessions);
-  std::printf("[  SWEEP   ] %d mutating calls per apply (%d of the table and its journal, 5 settings), %d "
-              "sessions: %d retried to the new table, %d discarded to the loaded table (%d rewritten, %d found "
-              "intact), %d settings failures ignored with the new table stored; ended at message 21: %d "
-              "completed to the new table, %d left the loaded one, %d the new one\n",
-              calls, tableCalls, counts.sessions, counts.retried, counts.restored + counts.alreadyIntact,
-              counts.restored, counts.alreadyIntact, counts.settingsIgnored, counts.endedCompleted,
-              counts.endedUntouched, counts.endedDone);
+  std::printf(
+      "[  SWEEP   ] %d mutating calls per apply (%d of the table and its journal, 5 settings), %d "
+      "sessions: %d retried to the new table, %d discarded to the loaded table (%d rewritten, %d found "
+      "intact), %d settings failures ignored with the new table stored; ended at message 21: %d "
+      "completed to the new table, %d left the loaded one, %d the new one\n",
+      calls, tableCalls, counts.sessions, counts.retried, counts.restored + counts.alreadyIntact, counts.restored,
+      counts.alreadyIntact, counts.settingsIgnored, counts.endedCompleted, counts.endedUntouched, counts.endedDone);
 }
 
 // A second failure after the first: in the retry (then the user discards),
@@ -520,7 +519,7 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
   // The first failure: the journal part-written, its mark; the table key
   // gone, records part-written, the last value; the journal's removal
   // part-way.
-  const int firsts[] = {100, JournalCalls, JournalCalls + 26, JournalCalls + 100, JournalCalls + TableCalls,
+  const int firsts[] = {100,           JournalCalls, JournalCalls + 26, JournalCalls + 100, JournalCalls + TableCalls,
                         tableCalls - 3};
   int sessions = 0, secondFailures = 0, partialTold = 0;
   for (int k : firsts) {
@@ -552,9 +551,10 @@ TEST_F(FaultInjection, ASecondFailureInTheRetryOrTheRestoreIsReportedToo) {
       }
     }
   }
-  std::printf("[  SWEEP   ] %d sessions with a second failure armed: %d second failures reported, %d of them "
-              "leaving a partial table with message 21 last, each made whole by the journal when reopened\n",
-              sessions, secondFailures, partialTold);
+  std::printf(
+      "[  SWEEP   ] %d sessions with a second failure armed: %d second failures reported, %d of them "
+      "leaving a partial table with message 21 last, each made whole by the journal when reopened\n",
+      sessions, secondFailures, partialTold);
 }
 }  // namespace
 

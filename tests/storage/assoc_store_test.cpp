@@ -126,8 +126,8 @@ TEST_F(AssocStore, GroupHeadersAndTrimming) {
   EXPECT_STREQ(list.At(1)->Mask.Text(), " Spaced title") << "the blank after the marker stays";
   EXPECT_EQ(list.At(2)->group, 0);
   EXPECT_EQ(list.At(2)->marked, 0);
-  EXPECT_EQ(Fields(*list.At(2)), (std::vector<std::string>{"*.txt *.doc", "Documents", "notepad !.!", "", "", "",
-                                                           "", ""}));
+  EXPECT_EQ(Fields(*list.At(2)),
+            (std::vector<std::string>{"*.txt *.doc", "Documents", "notepad !.!", "", "", "", "", ""}));
   ASSERT_TRUE(Save(list));
   EXPECT_EQ(Stored(1, "Mask"), std::string("\x10 Spaced title\0", 15));
   EXPECT_EQ(Stored(2, "Mask"), std::string("*.txt *.doc\0", 12));

@@ -38,7 +38,8 @@ void ListOf::Fill(const std::vector<std::string>& masks) {
 
 std::vector<std::string> MasksOf(const AssocList& list) {
   std::vector<std::string> masks;
-  for (uint32_t i = 0; i < list.Count(); ++i) masks.push_back((list.At(i)->group ? "#" : "") + std::string(list.At(i)->Mask.Text()));
+  for (uint32_t i = 0; i < list.Count(); ++i)
+    masks.push_back((list.At(i)->group ? "#" : "") + std::string(list.At(i)->Mask.Text()));
   return masks;
 }
 

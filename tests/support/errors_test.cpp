@@ -86,15 +86,9 @@ void WriteHookMarker() { std::fputs("[hook]", stderr); }
 // it runs the case before the tests start (see fatalCaseRunner).
 void RunFatalCase(int number) {
   switch (number) {
-    case 1:
-      SetLastError(0);
-      FatalStop("!CompareString");
-    case 2:
-      SetLastError(2);
-      FatalStop("!CompareString");
-    case 3:
-      SetLastError(2);
-      FatalStop(nullptr);
+    case 1: SetLastError(0); FatalStop("!CompareString");
+    case 2: SetLastError(2); FatalStop("!CompareString");
+    case 3: SetLastError(2); FatalStop(nullptr);
     case 4:
       RunExitHook();
       InstallExitHook(&WriteHookMarker);
@@ -106,8 +100,7 @@ void RunFatalCase(int number) {
       FormatShared("x");  // the buffer's release now leads the chain
       SetLastError(0);
       FatalStop("!CompareString");
-    default:
-      std::exit(99);
+    default: std::exit(99);
   }
 }
 

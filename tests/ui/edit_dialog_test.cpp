@@ -186,7 +186,7 @@ TEST_F(EditDialogTest, BlankMaskIsRefusedAndTheDialogReopensAsLeft) {
 
   ASSERT_EQ(host.dialogCalls.size(), 3u);
   const FakeHost::DialogCall& again = host.dialogCalls[1];
-  EXPECT_STREQ(again.items[2].text, "");         // trimmed in place
+  EXPECT_STREQ(again.items[2].text, "");           // trimmed in place
   EXPECT_STREQ(again.items[4].text, "  typed  ");  // as typed, not yet trimmed
   EXPECT_EQ(again.items[1].checkState, 0);
   // The stretch is applied once, not on every showing.
@@ -273,9 +273,8 @@ struct StretchCase {
 // their left edge (at 1 column the dialog would be -4 wide): it stops where
 // they are one column wide.
 TEST_F(EditDialogTest, StretchesWithTheConsoleBufferWidth) {
-  const StretchCase cases[] = {{80, 76, 72, 70}, {81, 76, 72, 70}, {100, 95, 91, 89}, {79, 74, 70, 68},
-                               {16, 11, 7, 5},   {15, 10, 6, 4},   {14, 10, 6, 4},    {2, 10, 6, 4},
-                               {1, 10, 6, 4}};
+  const StretchCase cases[] = {{80, 76, 72, 70}, {81, 76, 72, 70}, {100, 95, 91, 89}, {79, 74, 70, 68}, {16, 11, 7, 5},
+                               {15, 10, 6, 4},   {14, 10, 6, 4},   {2, 10, 6, 4},     {1, 10, 6, 4}};
   for (const StretchCase& c : cases) {
     host.dialogCalls.clear();
     WinportSetConsoleWidth(c.columns);

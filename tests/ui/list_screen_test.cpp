@@ -33,7 +33,8 @@ class ListScreenTest : public ScreenTest {
   }
   std::vector<int> Checked(size_t call) const {
     std::vector<int> checked;
-    for (const HostMenuItem& item : host.menuCalls.at(call).items) checked.push_back(item.flags & MenuItemChecked ? 1 : 0);
+    for (const HostMenuItem& item : host.menuCalls.at(call).items)
+      checked.push_back(item.flags & MenuItemChecked ? 1 : 0);
     return checked;
   }
   // Position of the line carrying MenuItemSelected, -1 when none.
@@ -61,7 +62,7 @@ TEST_F(ListScreenTest, TwoRecordExampleLinesTitleAndMenuCall) {
   ASSERT_EQ(host.menuCalls.size(), 1u);
   const FakeHost::MenuCall& call = host.menuCalls[0];
   EXPECT_EQ(Lines(0), (std::vector<std::string>{"Archives  " + Bar + "unpack   " + Bar + "*.zip",
-                                                 "Text files" + Bar + "editor /r" + Bar + "*.txt", ""}));
+                                                "Text files" + Bar + "editor /r" + Bar + "*.txt", ""}));
   EXPECT_EQ(call.items[0].userData, 0);
   EXPECT_EQ(call.items[1].userData, 1);
   EXPECT_EQ(call.items[2].userData, 0);
@@ -220,14 +221,14 @@ TEST_F(ListScreenTest, LinesAreTheirFirst127CharactersWhereverTheCutFalls) {
     std::string description, execute, view, mask;
   };
   const std::vector<Case> cases = {
-      {std::string(60, 'a'), "x", "v", "*.aaaaaaaaaa"},            // 60 + 31 + 31 + 1 = 123: in the mask
-      {std::string(64, 'b'), "x", "v", "*.b"},                     // the mask's separator is the last
-      {std::string(96, 'c'), std::string(40, 'x'), "v", "*.c"},    // the "}" of the cut execute is the last
-      {std::string(95, 'd'), "x", "v", "*.d"},                     // the view's separator is the last
-      {std::string(100, 'e'), "x", "v", "*.e"},                    // in the execute's padding
-      {std::string(80, 'f'), "x", std::string(45, 'y'), "*.f"},    // in the cut view's text
+      {std::string(60, 'a'), "x", "v", "*.aaaaaaaaaa"},          // 60 + 31 + 31 + 1 = 123: in the mask
+      {std::string(64, 'b'), "x", "v", "*.b"},                   // the mask's separator is the last
+      {std::string(96, 'c'), std::string(40, 'x'), "v", "*.c"},  // the "}" of the cut execute is the last
+      {std::string(95, 'd'), "x", "v", "*.d"},                   // the view's separator is the last
+      {std::string(100, 'e'), "x", "v", "*.e"},                  // in the execute's padding
+      {std::string(80, 'f'), "x", std::string(45, 'y'), "*.f"},  // in the cut view's text
       {std::string(20, 'g') + odd, odd, odd + std::string(40, 'o'), odd + "*.g"},  // whole
-      {"", "", "", ""},                                            // whole: padding and separators only
+      {"", "", "", ""},                                                            // whole: padding and separators only
   };
   auto padded = [](const std::string& text, size_t width) {
     return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
@@ -241,8 +242,8 @@ TEST_F(ListScreenTest, LinesAreTheirFirst127CharactersWhereverTheCutFalls) {
     Fill(one, {MakeRecord({"*.w", "", wide, wide, "", false, false}),
                MakeRecord({c.mask, c.description, c.execute, c.view, "", false, false})});
     EXPECT_FALSE(RunListScreen(one));
-    const std::string whole = padded(c.description, c.description.size()) + column(c.execute) + column(c.view) +
-                              Bar + c.mask;
+    const std::string whole = padded(c.description, c.description.size()) + column(c.execute) + column(c.view) + Bar +
+                              c.mask;
     const std::string expected = whole.substr(0, 127);
     const HostMenuItem& line = host.menuCalls.back().items.at(1);
     EXPECT_EQ(std::string(line.text), expected) << "case " << i;
@@ -313,8 +314,8 @@ TEST_F(ListScreenTest, HeaderMasksOf124AndMoreCharacters) {
 }
 
 TEST_F(ListScreenTest, FilterOfTypedKeysHidesAssociationsAndClearsMarks) {
-  Fill(list, {MakeRecord({"*.exe *.com", "Programs", "", "", "", false, true}), Assoc("*.txt", "Text"),
-              Header("Group"), MakeRecord({"setup.Exe", "Setup", "", "", "", false, true}), Assoc("*.ex")});
+  Fill(list, {MakeRecord({"*.exe *.com", "Programs", "", "", "", false, true}), Assoc("*.txt", "Text"), Header("Group"),
+              MakeRecord({"setup.Exe", "Setup", "", "", "", false, true}), Assoc("*.ex")});
   Key(0, CharKey('E'));
   Key(0, CharKey('X'));
   Key(0, CharKey('E'));

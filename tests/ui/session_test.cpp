@@ -114,7 +114,8 @@ class SessionTest : public ScreenTest {
   void StoreTable(const std::vector<std::vector<std::string>>& rows) {
     CreateKey(AssocPath);
     for (size_t n = 0; n < rows.size(); ++n) {
-      for (size_t v = 0; v < rows[n].size(); ++v) SetText(TypeKey(static_cast<int>(n)), AssocFields[v].name, rows[n][v]);
+      for (size_t v = 0; v < rows[n].size(); ++v)
+        SetText(TypeKey(static_cast<int>(n)), AssocFields[v].name, rows[n][v]);
     }
   }
   std::vector<FakeHost::MessageCall> AskCalls() const {

@@ -26,13 +26,14 @@ static void finding(int ok, const char* what, const char* found) {
 
 /* The text NAME of the first translation the resource lists, or NULL. */
 static const char* text_of(const void* info, const char* name) {
-  struct { WORD language, codePage; } *translation;
+  struct {
+    WORD language, codePage;
+  } * translation;
   UINT size = 0;
   char path[128];
   char* text = NULL;
   if (!VerQueryValueA(info, "\\VarFileInfo\\Translation", (void**)&translation, &size) || size < 4) return NULL;
-  snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation->language, translation->codePage,
-           name);
+  snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation->language, translation->codePage, name);
   if (!VerQueryValueA(info, path, (void**)&text, &size) || size == 0) return NULL;
   return text;
 }
@@ -46,7 +47,10 @@ static void check_text(const void* info, const char* name, const char* want, enu
   int ok = text != NULL && text[0] != 0;
   if (ok && want != NULL) ok = match == EXACT ? strcmp(text, want) == 0 : strncmp(text, want, strlen(want)) == 0;
   char what[160];
-  snprintf(what, sizeof what, "%s %s%s", name, want == NULL ? "is not empty" : match == EXACT ? "is " : "starts with ",
+  snprintf(what, sizeof what, "%s %s%s", name,
+           want == NULL     ? "is not empty"
+           : match == EXACT ? "is "
+                            : "starts with ",
            want == NULL ? "" : want);
   finding(ok, what, text != NULL ? text : "(missing)");
 }

@@ -100,7 +100,8 @@ long HolderOf(int fd) {
 // the file after this process opened it, and a lock on a removed file locks
 // nothing.
 bool StillNamed(int fd, const std::string& path) {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
          open.st_ino == named.st_ino;
 }

@@ -8,13 +8,13 @@ namespace {
 HostCore* current = nullptr;
 
 int TOLLEX_CALL SvcShowMenu(int32_t id, int, int, int, uint32_t flags, const char* title, const char* bottom,
-                            const char* helpTopic, const uint32_t* breakKeys, int* breakCode,
-                            const HostMenuItem* items, int count) {
+                            const char* helpTopic, const uint32_t* breakKeys, int* breakCode, const HostMenuItem* items,
+                            int count) {
   return current->ShowMenu(id, flags, title, bottom, helpTopic, breakKeys, breakCode, items, count);
 }
 
-int TOLLEX_CALL SvcRunDialog(int32_t id, int, int, int width, int height, const char* helpTopic,
-                             HostDialogItem* items, int count) {
+int TOLLEX_CALL SvcRunDialog(int32_t id, int, int, int width, int height, const char* helpTopic, HostDialogItem* items,
+                             int count) {
   return current->RunDialog(id, width, height, helpTopic, items, count);
 }
 
@@ -87,8 +87,8 @@ MessageView BuildMessageView(uint32_t flags, const char* helpTopic, const char* 
 
 std::string SystemErrorLine(DWORD code) {
   char text[512] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                           LANG_USER_DEFAULT, text, sizeof text, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, LANG_USER_DEFAULT,
+                           text, sizeof text, nullptr);
   std::string line;
   if (n > 0) {
     char oem[512] = {0};
@@ -137,8 +137,7 @@ int HostCore::ShowMenu(int32_t id, uint32_t flags, const char* title, const char
   return answer.position;
 }
 
-int HostCore::RunDialog(int32_t id, int width, int height, const char* helpTopic, HostDialogItem* items,
-                        int count) {
+int HostCore::RunDialog(int32_t id, int width, int height, const char* helpTopic, HostDialogItem* items, int count) {
   CheckId(id);
   DialogView view;
   view.width = width;
@@ -151,8 +150,8 @@ int HostCore::RunDialog(int32_t id, int width, int height, const char* helpTopic
   return front->RunDialog(view);
 }
 
-int HostCore::ShowMessage(int32_t id, uint32_t flags, const char* helpTopic, const char* const* items,
-                          int itemCount, int buttonCount) {
+int HostCore::ShowMessage(int32_t id, uint32_t flags, const char* helpTopic, const char* const* items, int itemCount,
+                          int buttonCount) {
   // Read the last-error value first: nothing of velk's may change it before.
   DWORD lastError = GetLastError();
   CheckId(id);

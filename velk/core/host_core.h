@@ -9,9 +9,9 @@
 
 #include <windows.h>
 
-#include "host/base/host_abi.h"
 #include "core/front_end.h"
 #include "core/language.h"
+#include "host/base/host_abi.h"
 
 namespace velk {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "interaction/oem.h"
 #include "core/text_lines.h"
+#include "interaction/oem.h"
 
 namespace velk {
 namespace {
@@ -45,9 +45,7 @@ bool Unescape(const std::string& in, std::string& out, std::string& error) {
         i += 2;
         break;
       }
-      default:
-        error = std::string("unknown escape \\") + in[i];
-        return false;
+      default: error = std::string("unknown escape \\") + in[i]; return false;
     }
   }
   return true;
@@ -129,8 +127,7 @@ bool Language::Parse(const std::string& content, std::string& error) {
     if (eq == std::string::npos) return fail("expected NUMBER=TEXT");
     std::string num = line.substr(first, eq - first);
     while (!num.empty() && (num.back() == ' ' || num.back() == '\t')) num.pop_back();
-    if (num.empty() || num.size() > 4 ||
-        num.find_first_not_of("0123456789") != std::string::npos)
+    if (num.empty() || num.size() > 4 || num.find_first_not_of("0123456789") != std::string::npos)
       return fail("expected a message number before '='");
     int n = std::stoi(num);
     if (n < 1 || n > 2000) return fail("message numbers run from 1 to 2000");

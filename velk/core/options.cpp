@@ -17,7 +17,8 @@ bool ParseVersion(const std::string& s, Options& o) {
   size_t a = s.find('.');
   size_t b = a == std::string::npos ? a : s.find('.', a + 1);
   if (b == std::string::npos) return false;
-  return ParseNumber(s.substr(0, a), 0, 255, o.hostMajor) && ParseNumber(s.substr(a + 1, b - a - 1), 0, 255, o.hostMinor) &&
+  return ParseNumber(s.substr(0, a), 0, 255, o.hostMajor) &&
+         ParseNumber(s.substr(a + 1, b - a - 1), 0, 255, o.hostMinor) &&
          ParseNumber(s.substr(b + 1), 0, 65535, o.hostBuild);
 }
 
@@ -43,8 +44,7 @@ bool SetOption(const std::string& name, const std::string& value, Options& o, st
   } else if (name == "--columns") {
     if (!ParseNumber(value, 1, 9999, o.columns)) error = "--columns takes a width from 1 to 9999, not " + value;
   } else if (name == "--host-version") {
-    if (!ParseVersion(value, o))
-      error = "--host-version takes MAJOR.MINOR.BUILD (0-255, 0-255, 0-65535), not " + value;
+    if (!ParseVersion(value, o)) error = "--host-version takes MAJOR.MINOR.BUILD (0-255, 0-255, 0-65535), not " + value;
   } else if (name == "--plugin") {
     o.pluginPath = value;
   } else if (name == "--lang") {
@@ -62,8 +62,14 @@ bool SetOption(const std::string& name, const std::string& value, Options& o, st
 }
 
 bool Known(const std::string& name) {
-  static const char* const withValue[] = {"--registry", "--script", "--transcript", "--columns",
-                                          "--host-version", "--plugin", "--lang", "--fail-registry-write",
+  static const char* const withValue[] = {"--registry",
+                                          "--script",
+                                          "--transcript",
+                                          "--columns",
+                                          "--host-version",
+                                          "--plugin",
+                                          "--lang",
+                                          "--fail-registry-write",
                                           "--end-after-registry-write"};
   for (const char* w : withValue) {
     if (name == w) return true;

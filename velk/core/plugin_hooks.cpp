@@ -37,8 +37,8 @@ LONG Counted(Call call) {
   return code;
 }
 
-LONG WINAPI CountedCreateKey(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
-                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition) {
+LONG WINAPI CountedCreateKey(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options, REGSAM access,
+                             LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition) {
   return Counted(
       [&] { return realCreateKey(key, subKey, reserved, className, options, access, security, result, disposition); });
 }

@@ -8,9 +8,9 @@
 
 #include <windows.h>
 
-#include "host/base/host_abi.h"
 #include "core/front_end.h"
 #include "core/host_core.h"
+#include "host/base/host_abi.h"
 
 namespace velk {
 

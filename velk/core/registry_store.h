@@ -74,9 +74,9 @@ class RegistryStore {
   bool ChangedBehind() const { return changedBehind_; }
 
  private:
-  std::string path_;      // as given
-  std::string target_;    // the file written: absolute, links resolved
-  std::string received_;  // the registry's text as the file last received it (or held at the load)
+  std::string path_;                    // as given
+  std::string target_;                  // the file written: absolute, links resolved
+  std::string received_;                // the registry's text as the file last received it (or held at the load)
   std::optional<std::string> onDisk_;   // the file's bytes as velk last read or wrote them; none: no file
   unsigned long long seenChanges_ = 0;  // the registry's change count when it was last exported
   bool inStep_ = true;

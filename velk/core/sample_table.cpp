@@ -17,7 +17,9 @@ constexpr size_t kValues = sizeof kValueNames / sizeof kValueNames[0];
 using SampleEntry = const char* [kValues];
 
 constexpr SampleEntry kSample[] = {
-    {"\x10" "Documents", "", "", "", "", "", "", ""},
+    {"\x10"
+     "Documents",
+     "", "", "", "", "", "", ""},
     {"*.txt,*.log,*.ini", "Text files", "notepad.exe {file}", "", "more < {file}", "", "notepad.exe {file}",
      "wordpad.exe {file}"},
     {"*.md,*.rst", "Markup texts", "pandoc -s -o {name}.html {file}", "", "pandoc -t plain {file} | more", "",
@@ -27,28 +29,31 @@ constexpr SampleEntry kSample[] = {
     {"*.xls,*.xlsx,*.ods,*.csv", "Spreadsheets", "start \"\" {file}", "", "more < {file}", "", "", ""},
     {"*.htm,*.html", "Web pages", "start \"\" {file}", "", "lynx -dump {file} | more", "more < {file}",
      "notepad.exe {file}", ""},
-    {"\x10" "Archives", "", "", "", "", "", "", ""},
+    {"\x10"
+     "Archives",
+     "", "", "", "", "", "", ""},
     {"*.zip", "Zip archives", "unzip -o {file}", "unzip -o {file} -d {name}", "unzip -l {file}", "", "", ""},
     {"*.7z", "7-Zip archives", "7z x {file}", "7z x {file} -o{name}", "7z l {file}", "", "", ""},
     {"*.rar", "RAR archives", "unrar x {file}", "", "unrar l {file}", "", "", ""},
     {"*.tar,*.tgz,*.tar.gz,*.tar.xz", "Tape archives", "tar -xf {file}", "", "tar -tvf {file}", "", "", ""},
     {"*.msi", "Installer packages", "msiexec /i {file}", "msiexec /a {file}", "", "", "", ""},
-    {"\x10" "Pictures and sound", "", "", "", "", "", "", ""},
-    {"*.jpg,*.jpeg,*.png,*.gif,*.bmp", "Pictures", "mspaint.exe {file}", "", "imgview {file}", "",
-     "mspaint.exe {file}", ""},
+    {"\x10"
+     "Pictures and sound",
+     "", "", "", "", "", "", ""},
+    {"*.jpg,*.jpeg,*.png,*.gif,*.bmp", "Pictures", "mspaint.exe {file}", "", "imgview {file}", "", "mspaint.exe {file}",
+     ""},
     {"*.svg", "Vector drawings", "inkscape {file}", "", "imgview {file}", "", "notepad.exe {file}", ""},
     {"*.mp3,*.ogg,*.flac,*.wav", "Music", "play {file}", "", "mediainfo {file}", "", "", ""},
-    {"*.mp4,*.mkv,*.avi,*.webm", "Films", "mplayer {file}", "mplayer -fs {file}", "mediainfo {file}", "", "",
-     ""},
-    {"\x10" "Programs and sources", "", "", "", "", "", "", ""},
+    {"*.mp4,*.mkv,*.avi,*.webm", "Films", "mplayer {file}", "mplayer -fs {file}", "mediainfo {file}", "", "", ""},
+    {"\x10"
+     "Programs and sources",
+     "", "", "", "", "", "", ""},
     {"*.exe,*.com", "Programs", "{file}", "", "dumpbin /headers {file}", "", "", ""},
     {"*.bat,*.cmd", "Batch files", "cmd /c {file}", "", "more < {file}", "", "notepad.exe {file}", ""},
-    {"*.ps1", "PowerShell scripts", "powershell -File {file}", "", "more < {file}", "", "notepad.exe {file}",
+    {"*.ps1", "PowerShell scripts", "powershell -File {file}", "", "more < {file}", "", "notepad.exe {file}", ""},
+    {"*.py", "Python scripts", "python {file}", "python -i {file}", "more < {file}", "", "notepad.exe {file}", ""},
+    {"*.c,*.cpp,*.h,*.hpp", "C and C++ sources", "gcc -o {name} {file}", "", "more < {file}", "", "notepad.exe {file}",
      ""},
-    {"*.py", "Python scripts", "python {file}", "python -i {file}", "more < {file}", "", "notepad.exe {file}",
-     ""},
-    {"*.c,*.cpp,*.h,*.hpp", "C and C++ sources", "gcc -o {name} {file}", "", "more < {file}", "",
-     "notepad.exe {file}", ""},
     {"*.reg", "Registry files", "regedit {file}", "", "more < {file}", "", "notepad.exe {file}", ""},
 };
 

@@ -20,8 +20,7 @@ MessageView SaveFailedView(const std::string& path, const std::string& reason) {
 MessageView ChangedOnDiskView(const std::string& path) {
   MessageView view;
   view.flags = MessageErrorReport;  // drawn as a warning, like the failed write's box
-  view.lines = {"velk", "The registry file changed on disk", Utf8ToOemShown(path),
-                "since velk last read or wrote it"};
+  view.lines = {"velk", "The registry file changed on disk", Utf8ToOemShown(path), "since velk last read or wrote it"};
   view.buttons = {"Overwrite", "Quit without saving"};
   return view;
 }

@@ -71,7 +71,8 @@ std::string DescribeMenu(const MenuView& menu, bool withBreakKeys) {
   if (withBreakKeys) {
     o << "   break keys:";
     int n = 0;
-    for (const uint32_t* k = menu.breakKeys; k && *k; ++k, ++n) o << (n % 16 == 0 && n ? "\n              " : " ") << BreakKeyName(*k);
+    for (const uint32_t* k = menu.breakKeys; k && *k; ++k, ++n)
+      o << (n % 16 == 0 && n ? "\n              " : " ") << BreakKeyName(*k);
     if (n == 0) o << " none";
     o << "\n";
   }
@@ -136,8 +137,8 @@ std::string DescribeDialogChanges(const std::vector<HostDialogItem>& before, con
     if (ta != tb) o << "      item " << i << " text " << Quote(ta) << " -> " << Quote(tb) << "\n";
     bool history = (a.flags & DialogHistoryFlag) != 0;
     if (b.kind == DialogItemCheckBox && !history && a.checkState != b.checkState)
-      o << "      item " << i << " check " << (a.checkState ? "[x]" : "[ ]") << " -> "
-        << (b.checkState ? "[x]" : "[ ]") << "\n";
+      o << "      item " << i << " check " << (a.checkState ? "[x]" : "[ ]") << " -> " << (b.checkState ? "[x]" : "[ ]")
+        << "\n";
   }
   return o.str();
 }

@@ -14,18 +14,16 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Up", VkUp},         {"Down", VkDown},       {"Left", VkLeft},         {"Right", VkRight},
-    {"Home", VkHome},     {"End", VkEnd},         {"PgUp", VkPrior},        {"PgDn", VkNext},
-    {"Enter", VkReturn},  {"Esc", VkEscape},      {"Tab", VkTab},           {"Ins", VkInsert},
-    {"Del", VkDelete},    {"BackSpace", VkBack},  {"Space", VkSpace},       {"Add", VkAdd},
-    {"Subtract", VkSubtract}, {"Multiply", VkMultiply},
+    {"Up", VkUp},   {"Down", VkDown},         {"Left", VkLeft},         {"Right", VkRight},    {"Home", VkHome},
+    {"End", VkEnd}, {"PgUp", VkPrior},        {"PgDn", VkNext},         {"Enter", VkReturn},   {"Esc", VkEscape},
+    {"Tab", VkTab}, {"Ins", VkInsert},        {"Del", VkDelete},        {"BackSpace", VkBack}, {"Space", VkSpace},
+    {"Add", VkAdd}, {"Subtract", VkSubtract}, {"Multiply", VkMultiply},
 };
 
 bool EqualNoCase(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
   }
   return i == a.size() && b[i] == 0;
 }

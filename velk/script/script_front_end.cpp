@@ -53,8 +53,7 @@ HostCommand ScriptFrontEnd::NextHostCommand(const std::vector<std::string>&, con
       result.kind = HostCommand::Configure;
       result.itemNumber = cmd.number;
       break;
-    default:
-      Misplaced(cmd, "no plug-in screen is shown (only open and configure fit here)");
+    default: Misplaced(cmd, "no plug-in screen is shown (only open and configure fit here)");
   }
   return result;
 }
@@ -79,11 +78,8 @@ int ScriptFrontEnd::RunDialog(DialogView& dialog) {
       case ScriptCommand::Text:
         if (!model.SetFocusedText(cmd.text)) Refused(cmd, "the focus is not on an edit field");
         break;
-      case ScriptCommand::Key:
-        model.Feed(cmd.key);
-        break;
-      default:
-        Misplaced(cmd, "the plug-in shows a dialog");
+      case ScriptCommand::Key: model.Feed(cmd.key); break;
+      default: Misplaced(cmd, "the plug-in shows a dialog");
     }
   }
   return model.Result();

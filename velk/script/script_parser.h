@@ -11,10 +11,10 @@ namespace velk {
 
 struct ScriptCommand {
   enum Kind { Open, Configure, Key, Focus, Text } kind = Key;
-  int line = 0;         // line number in the script, for messages
-  int number = 0;       // Open: open-from code; Configure: item; Focus: item index
-  KeyPress key;         // Key
-  std::string text;     // Text: the new field contents, OEM bytes
+  int line = 0;      // line number in the script, for messages
+  int number = 0;    // Open: open-from code; Configure: item; Focus: item index
+  KeyPress key;      // Key
+  std::string text;  // Text: the new field contents, OEM bytes
 };
 
 // The command's word as a script writes it ("open", "key", ...).

@@ -41,7 +41,7 @@ void Narrow(const HostDialogItem* items, int count, int dialogWidth, int shownWi
   const int lost = dialogWidth - shownWidth;
   const int outer = OuterFrame(items, count);
   const int margin = outer >= 0 ? std::max(0, dialogWidth - 1 - items[outer].right) : 0;
-  const int frameRight = shownWidth - 1 - margin;  // the outer frame's right edge as shown
+  const int frameRight = shownWidth - 1 - margin;              // the outer frame's right edge as shown
   const int inner = outer >= 0 ? frameRight - 1 : frameRight;  // the last column inside it
   for (int i = 0; i < count; ++i) {
     const HostDialogItem& item = items[i];
@@ -118,8 +118,8 @@ void PaintSeparator(Canvas& canvas, const DialogModel& model, const std::vector<
     dbl = model.View().items[outer].kind == DialogItemFrame;
   }
   const int x = originX + left;
-  const std::wstring line =
-      std::wstring(1, dbl ? L'\u255F' : L'\u251C') + Repeat(L'\u2500', width - 2) + (dbl ? L'\u2562' : L'\u2524');
+  const std::wstring line = std::wstring(1, dbl ? L'\u255F' : L'\u251C') + Repeat(L'\u2500', width - 2) +
+                            (dbl ? L'\u2562' : L'\u2524');
   canvas.Put(y, x, line, canvas.style.dialog);
   if (text.empty()) return;
   canvas.Put(y, x + (width - static_cast<int>(text.size()) - 2) / 2, L" " + text + L" ", canvas.style.dialog,

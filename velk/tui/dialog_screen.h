@@ -47,9 +47,9 @@ inline std::vector<ItemPlace> LayoutDialog(const HostDialogItem* items, int coun
 // text stays hidden on the left while the end of the text, and the cell
 // after it, fit.
 struct FieldView {
-  size_t first = 0;   // the first character shown
-  size_t shown = 0;   // how many characters are shown
-  int textCell = 0;   // the cell of the first character shown
+  size_t first = 0;  // the first character shown
+  size_t shown = 0;  // how many characters are shown
+  int textCell = 0;  // the cell of the first character shown
   int cursorCell = 0;
   bool hiddenLeft = false, hiddenRight = false;
 };

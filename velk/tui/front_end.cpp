@@ -34,17 +34,21 @@ const std::vector<KeyHint> kPluginsMenuHints = {
     {L"Enter", L"Choose"}, {L"F1", L"Help"}, {L"F10", L"Quit"}, {L"q", L"Quit"}};
 // What Enter does in the plug-in's menus is the plug-in's to say (its bottom
 // line), so the key bar has only velk's keys.
-const std::vector<KeyHint> kMenuHints = {
-    {L"F1", L"Help"}, {L"Esc", L"Back"}, {L"F12", L"Ctrl+key"},
-    {L"Alt+\u2191\u2193", L"=Ctrl+\u2191\u2193"}, {L"Alt+1-3", L"=Ctrl+1-3"}, {L"Alt+F1-F5", L"=Ctrl+F1-F5"}};
-const std::vector<KeyHint> kDialogHints = {
-    {L"F1", L"Help"}, {L"Tab", L"Next"}, {L"Enter", L"OK"}, {L"Esc", L"Cancel"},
-    {L"Ins", L"Insert/overwrite"}, {L"Ctrl+\u2193", L"History"}, {L"Ctrl+Y", L"Clear"}};
+const std::vector<KeyHint> kMenuHints = {{L"F1", L"Help"},           {L"Esc", L"Back"},
+                                         {L"F12", L"Ctrl+key"},      {L"Alt+\u2191\u2193", L"=Ctrl+\u2191\u2193"},
+                                         {L"Alt+1-3", L"=Ctrl+1-3"}, {L"Alt+F1-F5", L"=Ctrl+F1-F5"}};
+const std::vector<KeyHint> kDialogHints = {{L"F1", L"Help"},
+                                           {L"Tab", L"Next"},
+                                           {L"Enter", L"OK"},
+                                           {L"Esc", L"Cancel"},
+                                           {L"Ins", L"Insert/overwrite"},
+                                           {L"Ctrl+\u2193", L"History"},
+                                           {L"Ctrl+Y", L"Clear"}};
 const std::vector<KeyHint> kHistoryHints = {{L"Enter", L"Take"}, {L"Esc", L"Close"}};
 const std::vector<KeyHint> kMessageHints = {
     {L"Enter", L"Choose"}, {L"\u2190\u2192", L"Button"}, {L"Esc", L"Close"}, {L"F1", L"Help"}};
 const std::vector<KeyHint> kHelpHints = {
-    {L"Esc", L"Close"}, {L"Tab", L"Next link"}, {L"Enter", L"Follow"}, {L"BackSpace", L"Back"},
+    {L"Esc", L"Close"},           {L"Tab", L"Next link"},     {L"Enter", L"Follow"}, {L"BackSpace", L"Back"},
     {L"\u2190\u2192", L"Scroll"}, {L"Shift+F1", L"Contents"}, {L"F1", L"velk keys"}};
 
 const std::wstring kPasteIgnored = L"Paste ignored: no edit field has the focus";
@@ -117,8 +121,7 @@ class TerminalFrontEnd : public FrontEnd {
   // paste, when given, takes a paste (true) or leaves it (false: it is
   // ignored, with a note).
   template <typename Model>
-  void Drive(Model& model, const std::function<std::string()>& topic,
-             const std::function<void()>& afterKey = nullptr,
+  void Drive(Model& model, const std::function<std::string()>& topic, const std::function<void()>& afterKey = nullptr,
              const std::function<bool(const std::u32string&)>& paste = nullptr);
   void ShowHelp(const std::string& topic);
   void ConfirmQuit();
@@ -264,8 +267,7 @@ HostCommand TerminalFrontEnd::NextHostCommand(const std::vector<std::string>& pl
   commands.push_back(HostCommand());
   static const uint32_t quitKeys[] = {BreakKeyWord(VkF(10)), BreakKeyWord('Q'), BreakKeyWord('C', KeyModCtrl), 0};
   MenuModel model(static_cast<int>(m.lines.size()), 0, quitKeys);
-  const Screen screen{L"plug-ins", [] { return kPluginsMenuHints; },
-                      [&](Canvas& c) { PaintMenu(c, m, model, true); }};
+  const Screen screen{L"plug-ins", [] { return kPluginsMenuHints; }, [&](Canvas& c) { PaintMenu(c, m, model, true); }};
   Opened opened(*this, screen);
   while (!model.Closed()) {
     const KeyPress key = ReadKey();

@@ -19,8 +19,8 @@ HelpView::HelpView(const HelpFile& file, std::string fileError, const std::strin
 void HelpView::Show(const Place& place) {
   here_ = place;
   if (!file_.Find(place.topic)) {
-    missing_ = MissingTopic(place.topic, fileError_.empty() ? "The help file has no topic \"" + place.topic + "\"."
-                                                             : fileError_);
+    missing_ = MissingTopic(place.topic,
+                            fileError_.empty() ? "The help file has no topic \"" + place.topic + "\"." : fileError_);
   }
 }
 
@@ -114,7 +114,8 @@ void PaintHelpLine(Canvas& canvas, const HelpView& view, size_t li, int y, int x
       canvas.Put(y, lx, line.substr(from, link.column + link.length - from), attr, x + 2 + room - lx);
   }
   if (column > 0 && !line.empty()) canvas.Put(y, x + 1, L"\u00AB", st.menuFrame);
-  if (static_cast<int>(line.size()) - static_cast<int>(column) > room) canvas.Put(y, x + w - 2, L"\u00BB", st.menuFrame);
+  if (static_cast<int>(line.size()) - static_cast<int>(column) > room)
+    canvas.Put(y, x + w - 2, L"\u00BB", st.menuFrame);
 }
 
 }  // namespace

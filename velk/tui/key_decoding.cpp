@@ -39,15 +39,26 @@ std::vector<int> Parameters(std::string_view body) {
 // The key of a "CSI n ~" number (also rxvt's "CSI n ^", "CSI n $", "CSI n @").
 uint16_t TildeKey(int n) {
   switch (n) {
-    case 1: case 7: return VkHome;
+    case 1:
+    case 7: return VkHome;
     case 2: return VkInsert;
     case 3: return VkDelete;
-    case 4: case 8: return VkEnd;
+    case 4:
+    case 8: return VkEnd;
     case 5: return VkPrior;
     case 6: return VkNext;
-    case 11: case 12: case 13: case 14: case 15: return VkF(n - 10);
-    case 17: case 18: case 19: case 20: case 21: return VkF(n - 11);
-    case 23: case 24: return VkF(n - 12);
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15: return VkF(n - 10);
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21: return VkF(n - 11);
+    case 23:
+    case 24: return VkF(n - 12);
     default: return 0;
   }
 }
@@ -175,9 +186,11 @@ uint16_t ModifiersFromXtermParameter(int parameter) {
 Input InputFromCharacter(char32_t c) {
   switch (c) {
     case 0: return KeyInput(VkSpace, KeyModCtrl);
-    case 8: case 127: return KeyInput(VkBack);
+    case 8:
+    case 127: return KeyInput(VkBack);
     case 9: return KeyInput(VkTab);
-    case 10: case 13: return KeyInput(VkReturn);
+    case 10:
+    case 13: return KeyInput(VkReturn);
     case 27: return KeyInput(VkEscape);
     case U' ': return KeyInput(VkSpace, KeyModNone, c);
     case U'+': return KeyInput(VkAdd, KeyModNone, c);

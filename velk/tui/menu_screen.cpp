@@ -22,8 +22,8 @@ MenuLines LinesOfView(const MenuView& view) {
 MenuGeometry LayOutMenu(const MenuLines& m, int screenLines, int screenColumns) {
   MenuGeometry g;
   for (const auto& line : m.lines) g.textWidth = std::max(g.textWidth, static_cast<int>(line.size()));
-  int inner = std::max({g.textWidth + 3, static_cast<int>(m.title.size()) + 6, static_cast<int>(m.bottom.size()) + 4,
-                        m.minWidth});
+  int inner = std::max(
+      {g.textWidth + 3, static_cast<int>(m.title.size()) + 6, static_cast<int>(m.bottom.size()) + 4, m.minWidth});
   g.w = std::min(inner + 2, screenColumns);
   if (m.maxWidth > 0) g.w = std::min(g.w, m.maxWidth);
   g.avail = std::max(0, g.w - 5);

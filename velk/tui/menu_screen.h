@@ -17,9 +17,9 @@ struct MenuLines {
   std::vector<std::wstring> lines;
   std::vector<bool> checked;
   int fixedX = -1, fixedY = -1;  // placement of a drop-down list; -1 centres
-  int minWidth = 0;    // of the inside of the box
-  int maxWidth = 0;    // of the box, frame included; 0: the screen's
-  int maxVisible = 0;  // 0: as many lines as fit
+  int minWidth = 0;              // of the inside of the box
+  int maxWidth = 0;              // of the box, frame included; 0: the screen's
+  int maxVisible = 0;            // 0: as many lines as fit
 };
 
 // The plug-in's menu lines, title and bottom line as the screen shows them.
@@ -31,9 +31,9 @@ MenuLines LinesOfView(const MenuView& view);
 // list, so that all of it is shown.
 struct MenuGeometry {
   int x = 0, y = 0, w = 0, h = 0;
-  int visible = 1;    // lines shown
-  int textWidth = 0;  // the longest line
-  int avail = 0;      // columns of text shown
+  int visible = 1;                   // lines shown
+  int textWidth = 0;                 // the longest line
+  int avail = 0;                     // columns of text shown
   std::vector<std::wstring> footer;  // the bottom line's parts inside the box
   std::wstring bottom;               // its part in the bottom edge
 };

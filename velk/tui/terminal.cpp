@@ -154,7 +154,7 @@ void Terminal::Stop() {
 // application keypad's operator keys.
 void Terminal::LearnExtendedKeys() {
   static const std::pair<const char*, uint16_t> bases[] = {
-      {"kUP", VkUp},   {"kDN", VkDown}, {"kLFT", VkLeft}, {"kRIT", VkRight}, {"kHOM", VkHome},
+      {"kUP", VkUp},   {"kDN", VkDown},  {"kLFT", VkLeft},  {"kRIT", VkRight}, {"kHOM", VkHome},
       {"kEND", VkEnd}, {"kNXT", VkNext}, {"kPRV", VkPrior}, {"kDC", VkDelete}, {"kIC", VkInsert}};
   auto learn = [this](const std::string& name, KeyPress key) {
     char* seq = tigetstr(name.c_str());
@@ -188,10 +188,14 @@ Input Terminal::FromCursesKey(int code) const {
     case KEY_DOWN: return KeyInput(VkDown);
     case KEY_LEFT: return KeyInput(VkLeft);
     case KEY_RIGHT: return KeyInput(VkRight);
-    case KEY_HOME: case KEY_A1: return KeyInput(VkHome);
-    case KEY_END: case KEY_C1: return KeyInput(VkEnd);
-    case KEY_PPAGE: case KEY_A3: return KeyInput(VkPrior);
-    case KEY_NPAGE: case KEY_C3: return KeyInput(VkNext);
+    case KEY_HOME:
+    case KEY_A1: return KeyInput(VkHome);
+    case KEY_END:
+    case KEY_C1: return KeyInput(VkEnd);
+    case KEY_PPAGE:
+    case KEY_A3: return KeyInput(VkPrior);
+    case KEY_NPAGE:
+    case KEY_C3: return KeyInput(VkNext);
     case KEY_IC: return KeyInput(VkInsert);
     case KEY_DC: return KeyInput(VkDelete);
     case KEY_BACKSPACE: return KeyInput(VkBack);

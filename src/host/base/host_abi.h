@@ -91,10 +91,10 @@ constexpr uint32_t MessageButtonsYesNoCancel = 0x00050000;
 
 typedef int(TOLLEX_CALL* HostShowMenuFn)(int32_t pluginId, int x, int y, int maxHeight, uint32_t flags,
                                          const char* title, const char* bottom, const char* helpTopic,
-                                         const uint32_t* breakKeys, int* breakCode,
-                                         const HostMenuItem* items, int itemCount);
-typedef int(TOLLEX_CALL* HostRunDialogFn)(int32_t pluginId, int x, int y, int width, int height,
-                                          const char* helpTopic, HostDialogItem* items, int itemCount);
+                                         const uint32_t* breakKeys, int* breakCode, const HostMenuItem* items,
+                                         int itemCount);
+typedef int(TOLLEX_CALL* HostRunDialogFn)(int32_t pluginId, int x, int y, int width, int height, const char* helpTopic,
+                                          HostDialogItem* items, int itemCount);
 typedef int(TOLLEX_CALL* HostShowMessageFn)(int32_t pluginId, uint32_t flags, const char* helpTopic,
                                             const char* const* items, int itemCount, int buttonCount);
 typedef const char*(TOLLEX_CALL* HostGetMessageTextFn)(int32_t pluginId, int messageNumber);

@@ -25,12 +25,8 @@ intptr_t OpenPluginEntry(int openFrom, intptr_t item) { return OpenPlugin(openFr
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID /*reserved*/) {
   switch (reason) {
-    case DLL_PROCESS_ATTACH:
-      ModuleAttach();
-      break;
-    case DLL_PROCESS_DETACH:
-      ModuleDetach();
-      break;
+    case DLL_PROCESS_ATTACH: ModuleAttach(); break;
+    case DLL_PROCESS_DETACH: ModuleDetach(); break;
     default:  // thread attach and detach: nothing to do
       break;
   }

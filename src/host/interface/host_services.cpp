@@ -13,8 +13,7 @@ int HostMessageBox(const char* text, uint32_t flags, const char* helpTopic) {
   // box of one line: the array form would make the host read the text's
   // bytes as an array of text pointers.
   flags |= MessageOneText;
-  return HostInfo->showMessage(HostInfo->pluginId, flags, helpTopic,
-                               reinterpret_cast<const char* const*>(text), 1, 1);
+  return HostInfo->showMessage(HostInfo->pluginId, flags, helpTopic, reinterpret_cast<const char* const*>(text), 1, 1);
 }
 
 int HostMenu(const HostMenuItem* items, int32_t count, uintptr_t title, uint32_t flags, uintptr_t bottom,

@@ -13,7 +13,7 @@ extern HostStartupInfo* HostInfo;  // the copy of the host's record; null before
 extern char* SettingsKeyPath;      // rootKeyPath + "\Tollex", 1,025 bytes
 constexpr int AssocKeyPathSize = 296;
 extern char AssocKeyPath[AssocKeyPathSize];
-extern char* ModuleDirectory;      // 262 bytes, no trailing backslash
+extern char* ModuleDirectory;  // 262 bytes, no trailing backslash
 extern HMODULE ModuleHandle;
 // The diagnostics library kept loaded, or null.
 extern HMODULE DiagnosticsLibrary;

@@ -20,11 +20,16 @@ struct Row {
 
 using namespace velk;  // the key codes
 
-const uint32_t kBreakKeys[] = {BreakKeyWord(VkInsert),          BreakKeyWord(VkDelete),
-                               BreakKeyWord(VkF(4)),            BreakKeyWord(VkUp, KeyModCtrl),
-                               BreakKeyWord(VkDown, KeyModCtrl), BreakKeyWord(VkSpace),
-                               BreakKeyWord(VkAdd),             BreakKeyWord(VkSubtract),
-                               BreakKeyWord(VkMultiply),        0};
+const uint32_t kBreakKeys[] = {BreakKeyWord(VkInsert),
+                               BreakKeyWord(VkDelete),
+                               BreakKeyWord(VkF(4)),
+                               BreakKeyWord(VkUp, KeyModCtrl),
+                               BreakKeyWord(VkDown, KeyModCtrl),
+                               BreakKeyWord(VkSpace),
+                               BreakKeyWord(VkAdd),
+                               BreakKeyWord(VkSubtract),
+                               BreakKeyWord(VkMultiply),
+                               0};
 
 std::string Line(const Row& r) {
   if (r.group) return std::string("\xCD ") + r.mask + " " + std::string(30, '\xCD');
@@ -96,7 +101,11 @@ velk::MenuAnswer Demo::ShowList() {
   }
   velk::MenuView view;
   view.flags = MenuFlagAlways | MenuFlagBit0;
-  view.title = "Description\xB3" "Execute\xB3" "Masks (" + std::to_string(rows.size()) + ") associations";
+  view.title =
+      "Description\xB3"
+      "Execute\xB3"
+      "Masks (" +
+      std::to_string(rows.size()) + ") associations";
   view.bottom = "Ins Del F4 Space Ctrl+\x18\x19";
   view.helpTopic = "Contents";
   view.breakKeys = kBreakKeys;

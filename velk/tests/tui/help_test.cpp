@@ -99,19 +99,22 @@ TEST(TuiHelpFile, TheShippedHelpFileIsComplete) {
     EXPECT_FALSE(text(topic).empty()) << topic;
   }
   const std::wstring contents = text("Contents");
-  for (const wchar_t* key : {L"Ins", L"Del", L"F4", L"Enter", L"Ctrl+Up", L"Ctrl+Down", L"Space", L"Ctrl+F1",
-                             L"Ctrl+F2", L"Ctrl+F3", L"Ctrl+F4", L"Ctrl+F5", L"Ctrl+1", L"Ctrl+2", L"Ctrl+3",
-                             L"BackSpace", L"Esc"}) {
-    EXPECT_NE(contents.find(key), std::wstring::npos) << "Contents does not explain " << std::string(key, key + wcslen(key));
+  for (const wchar_t* key :
+       {L"Ins", L"Del", L"F4", L"Enter", L"Ctrl+Up", L"Ctrl+Down", L"Space", L"Ctrl+F1", L"Ctrl+F2", L"Ctrl+F3",
+        L"Ctrl+F4", L"Ctrl+F5", L"Ctrl+1", L"Ctrl+2", L"Ctrl+3", L"BackSpace", L"Esc"}) {
+    EXPECT_NE(contents.find(key), std::wstring::npos)
+        << "Contents does not explain " << std::string(key, key + wcslen(key));
   }
   const std::wstring edit = text("EditItem");
   for (const wchar_t* field : {L"Mask", L"Description", L"Execute", L"AltExec", L"View", L"AltView", L"Edit",
                                L"AltEdit", L"history", L"group"}) {
-    EXPECT_NE(edit.find(field), std::wstring::npos) << "EditItem does not explain " << std::string(field, field + wcslen(field));
+    EXPECT_NE(edit.find(field), std::wstring::npos)
+        << "EditItem does not explain " << std::string(field, field + wcslen(field));
   }
   const std::wstring keys = text("VelkKeys");
   for (const wchar_t* alt : {L"Alt+Up", L"Alt+Down", L"Alt+1", L"Alt+F1", L"F12", L"Ctrl+L", L"Ctrl+Z"}) {
-    EXPECT_NE(keys.find(alt), std::wstring::npos) << "VelkKeys does not explain " << std::string(alt, alt + wcslen(alt));
+    EXPECT_NE(keys.find(alt), std::wstring::npos)
+        << "VelkKeys does not explain " << std::string(alt, alt + wcslen(alt));
   }
 }
 

@@ -23,27 +23,46 @@ void ExpectDecoded(std::initializer_list<std::pair<std::string_view, const char*
 
 TEST(TuiKeys, ModifiedCursorAndFunctionKeysInXtermForm) {
   ExpectDecoded({
-      {"[1;5A", "Ctrl+Up"}, {"[1;5B", "Ctrl+Down"}, {"[1;3A", "Alt+Up"}, {"[1;2D", "Shift+Left"},
-      {"[1;5P", "Ctrl+F1"}, {"[1;5S", "Ctrl+F4"}, {"[15;5~", "Ctrl+F5"}, {"[24~", "F12"},
-      {"[2~", "Ins"}, {"[3;5~", "Ctrl+Del"}, {"[6~", "PgDn"}, {"[A", "Up"}, {"[Z", "Shift+Tab"},
+      {"[1;5A", "Ctrl+Up"},
+      {"[1;5B", "Ctrl+Down"},
+      {"[1;3A", "Alt+Up"},
+      {"[1;2D", "Shift+Left"},
+      {"[1;5P", "Ctrl+F1"},
+      {"[1;5S", "Ctrl+F4"},
+      {"[15;5~", "Ctrl+F5"},
+      {"[24~", "F12"},
+      {"[2~", "Ins"},
+      {"[3;5~", "Ctrl+Del"},
+      {"[6~", "PgDn"},
+      {"[A", "Up"},
+      {"[Z", "Shift+Tab"},
   });
 }
 
 TEST(TuiKeys, OtherKeysWithModifiersInBothReportForms) {
   // xterm's modifyOtherKeys and the "CSI u" form carry the character code.
   ExpectDecoded({
-      {"[27;5;49~", "Ctrl+1"}, {"[27;5;51~", "Ctrl+3"}, {"[49;5u", "Ctrl+1"},
-      {"[50;5u", "Ctrl+2"}, {"[97;7u", "Ctrl+Alt+A"}, {"[27u", "Esc"}, {"[13;5u", "Ctrl+Enter"},
+      {"[27;5;49~", "Ctrl+1"},
+      {"[27;5;51~", "Ctrl+3"},
+      {"[49;5u", "Ctrl+1"},
+      {"[50;5u", "Ctrl+2"},
+      {"[97;7u", "Ctrl+Alt+A"},
+      {"[27u", "Esc"},
+      {"[13;5u", "Ctrl+Enter"},
       {"[97:65;5u", "Ctrl+A"},  // sub-parameters are ignored
   });
 }
 
 TEST(TuiKeys, KeypadRxvtAndConsoleVariants) {
   ExpectDecoded({
-      {"Ok", "Add"}, {"Om", "Subtract"}, {"Oj", "Multiply"}, {"OP", "F1"}, {"O5P", "Ctrl+F1"},
-      {"Oa", "Ctrl+Up"},  // rxvt
+      {"Ok", "Add"},
+      {"Om", "Subtract"},
+      {"Oj", "Multiply"},
+      {"OP", "F1"},
+      {"O5P", "Ctrl+F1"},
+      {"Oa", "Ctrl+Up"},    // rxvt
       {"[11^", "Ctrl+F1"},  // rxvt
-      {"[[A", "F1"},  // Linux console
+      {"[[A", "F1"},        // Linux console
       {"[[E", "F5"},
   });
 }
@@ -114,9 +133,14 @@ TEST(TuiKeys, APasteIsTextWithLineBreaksAsBlanks) {
 }
 
 TEST(TuiKeys, StandInsReachTheListScreensKeys) {
-  const uint32_t table[] = {BreakKeyWord(VkUp, KeyModCtrl), BreakKeyWord(VkDown, KeyModCtrl),
-                            BreakKeyWord(VkF(1), KeyModCtrl), BreakKeyWord(VkF(5), KeyModCtrl),
-                            BreakKeyWord('1', KeyModCtrl), BreakKeyWord('3', KeyModCtrl), BreakKeyWord(VkAdd), 0};
+  const uint32_t table[] = {BreakKeyWord(VkUp, KeyModCtrl),
+                            BreakKeyWord(VkDown, KeyModCtrl),
+                            BreakKeyWord(VkF(1), KeyModCtrl),
+                            BreakKeyWord(VkF(5), KeyModCtrl),
+                            BreakKeyWord('1', KeyModCtrl),
+                            BreakKeyWord('3', KeyModCtrl),
+                            BreakKeyWord(VkAdd),
+                            0};
   auto code = [&](Input in) { return FindBreakCode(table, ApplyStandIns(in.key)); };
   EXPECT_EQ(code(DecodeEscapeSequence("[1;3A")), 0) << "Alt+Up as xterm sends it";
   EXPECT_EQ(code(DecodeEscapeSequence("[1;3B")), 1);

@@ -16,13 +16,13 @@ using velk::tests::Item;
 
 std::vector<HostDialogItem> EditDialog() {
   std::vector<HostDialogItem> items;
-  items.push_back(Item(DialogItemFrame, 3, 1, 72, "Edit association"));          // 0
-  items.push_back(Item(DialogItemCheckBox, 4, 2, 0, "Association"));             // 1
-  items.push_back(Item(DialogItemEdit, 4, 3, 70, "", DialogHistoryFlag));        // 2
-  items.push_back(Item(DialogItemText, 4, 4, 0, "Description"));                 // 3
-  items.push_back(Item(DialogItemEdit, 4, 5, 70, ""));                           // 4
-  items.push_back(Item(DialogItemText, 4, 6, 4, "", DialogSeparatorFlags));      // 5
-  items.push_back(Item(DialogItemButton, 0, 20, 0, "OK", DialogButtonRowFlag));  // 6
+  items.push_back(Item(DialogItemFrame, 3, 1, 72, "Edit association"));              // 0
+  items.push_back(Item(DialogItemCheckBox, 4, 2, 0, "Association"));                 // 1
+  items.push_back(Item(DialogItemEdit, 4, 3, 70, "", DialogHistoryFlag));            // 2
+  items.push_back(Item(DialogItemText, 4, 4, 0, "Description"));                     // 3
+  items.push_back(Item(DialogItemEdit, 4, 5, 70, ""));                               // 4
+  items.push_back(Item(DialogItemText, 4, 6, 4, "", DialogSeparatorFlags));          // 5
+  items.push_back(Item(DialogItemButton, 0, 20, 0, "OK", DialogButtonRowFlag));      // 6
   items.push_back(Item(DialogItemButton, 0, 20, 0, "Cancel", DialogButtonRowFlag));  // 7
   items[6].isDefault = 1;
   items[2].hasFocus = 1;
@@ -47,7 +47,7 @@ TEST(TuiDialogLayout, ButtonsOfAGroupAreCentredTogetherOnTheirRow) {
 TEST(TuiDialogLayout, ItemSizes) {
   auto items = EditDialog();
   auto places = LayoutDialog(items.data(), static_cast<int>(items.size()), 76);
-  EXPECT_EQ(places[0].width, 70);  // frame from column 3 to 72
+  EXPECT_EQ(places[0].width, 70);      // frame from column 3 to 72
   EXPECT_EQ(places[1].width, 4 + 11);  // "[x] " and the caption
   EXPECT_EQ(places[2].x, 4);
   EXPECT_EQ(places[2].width, 67);  // edit field from 4 to 70

@@ -101,15 +101,17 @@ TEST(LanguageFile, EscapesRawBytesAndConversion) {
   std::string error;
   ASSERT_TRUE(lang.Parse("\xEF\xBB\xBF# comment\n 3 = x\n4=a\\nb\\\\c\\x10d\n5=\xE2\x95\x90\n", error)) << error;
   EXPECT_STREQ(lang.Text(3), " x");
-  EXPECT_STREQ(lang.Text(4), "a\nb\\c\x10" "d");
+  EXPECT_STREQ(lang.Text(4),
+               "a\nb\\c\x10"
+               "d");
   EXPECT_STREQ(lang.Text(5), "\xCD");  // U+2550 is byte 205 of code page 437
   EXPECT_EQ(lang.Count(), 3u);
 }
 
 TEST(LanguageFile, RejectsBadLinesNamingThem) {
-  const char* bad[] = {"x=1", "0=zero", "2001=big", "1=a\n1=b", "1=bad \\q escape", "1=\\x0",
-                       "1=\\x00", "17=%s marked", "17=no conversion", "18=%s and %s", "19=%d", "21=%-20s%",
-                       "17=%ld", "29=%s beyond"};
+  const char* bad[] = {"x=1",    "0=zero",    "2001=big",     "1=a\n1=b",         "1=bad \\q escape",
+                       "1=\\x0", "1=\\x00",   "17=%s marked", "17=no conversion", "18=%s and %s",
+                       "19=%d",  "21=%-20s%", "17=%ld",       "29=%s beyond"};
   for (const char* text : bad) {
     Language lang;
     std::string error;
@@ -153,9 +155,17 @@ TEST(Options, BothFormsOfAValueAndTheLimits) {
   EXPECT_EQ(o.failRegistryWrite, 37);
   EXPECT_EQ(o.endAfterRegistryWrite, 40);
   const std::vector<std::vector<std::string>> bad = {
-      {"--columns", "0"},      {"--columns=10000"},        {"--columns", "-5"}, {"--registry"},
-      {"--registry="},         {"--host-version", "1.70"}, {"--host-version=256.0.0"},
-      {"--fail-registry-write", "0"}, {"--end-after-registry-write", "0"}, {"--verbose"}, {"-x"},
+      {"--columns", "0"},
+      {"--columns=10000"},
+      {"--columns", "-5"},
+      {"--registry"},
+      {"--registry="},
+      {"--host-version", "1.70"},
+      {"--host-version=256.0.0"},
+      {"--fail-registry-write", "0"},
+      {"--end-after-registry-write", "0"},
+      {"--verbose"},
+      {"-x"},
   };
   for (const auto& args : bad) {
     Options rejected;
@@ -176,10 +186,9 @@ TEST(VelkBranch, BranchCheckAndAncestors) {
   CompleteAncestors(f);
   std::vector<std::string> paths;
   for (auto& k : f.keys) paths.push_back(k.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\VELK\\A\\B\\C",
-                                             "hkey_current_user\\software\\velk\\a",
-                                             "HKEY_CURRENT_USER\\Software\\VELK\\A\\B",
-                                             "HKEY_CURRENT_USER\\Software\\VELK"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{
+                       "HKEY_CURRENT_USER\\Software\\VELK\\A\\B\\C", "hkey_current_user\\software\\velk\\a",
+                       "HKEY_CURRENT_USER\\Software\\VELK\\A\\B", "HKEY_CURRENT_USER\\Software\\VELK"}));
   f.keys.push_back(regfile::Key{"HKEY_CURRENT_USER\\Software\\VELKER", {}});
   EXPECT_FALSE(CheckBranch(f, error));
   EXPECT_NE(error.find("VELKER"), std::string::npos);

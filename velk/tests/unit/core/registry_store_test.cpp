@@ -79,8 +79,7 @@ mode_t Mode(const std::string& path) {
 
 // A registry file with one value, not in velk's canonical form (LF line
 // ends, no blank lines), so that any rewrite shows in its bytes.
-const char kLoose[] =
-    "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\VELK\\Test]\n\"v\"=\"loaded\"\n";
+const char kLoose[] = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\VELK\\Test]\n\"v\"=\"loaded\"\n";
 
 // Puts a value into the registry branch as the plug-in would store it.
 void Store(const std::string& value) {
@@ -252,9 +251,9 @@ TEST_F(RegistryStoreTest, WhatTheRegistryCallsStoreReachesTheFile) {
   RegistryStore file = Loaded(path);
   std::string reason;
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VELK\\Test", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExA(key, "w", 0, REG_SZ, reinterpret_cast<const BYTE*>("set"), 4), ERROR_SUCCESS);
   EXPECT_TRUE(Saved(file, reason)) << reason;
   EXPECT_NE(Read(path).find("\"w\"=\"set\""), std::string::npos) << Read(path);
@@ -474,8 +473,8 @@ TEST_F(SavingFrontEndTest, AFailedWriteAsksAndRetriesUntilItWorks) {
   EXPECT_EQ(inner.fileAt[1], kLoose);
   EXPECT_NE(inner.fileAt[2].find("applied"), std::string::npos);
   const MessageView& box = inner.messages[0];
-  EXPECT_EQ(box.lines, (std::vector<std::string>{"velk", "Cannot write the registry file", path,
-                                                 std::strerror(ENOSPC)}));
+  EXPECT_EQ(box.lines,
+            (std::vector<std::string>{"velk", "Cannot write the registry file", path, std::strerror(ENOSPC)}));
   EXPECT_EQ(box.buttons, (std::vector<std::string>{"Retry", "Quit without saving"}));
   const std::string notWritten = std::string("registry file not written: ") + std::strerror(ENOSPC);
   EXPECT_EQ(notes, (std::vector<std::string>{notWritten, notWritten, "registry file written"}));

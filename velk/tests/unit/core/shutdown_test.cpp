@@ -55,8 +55,8 @@ TEST_F(ShutdownTest, ASignalIsOnlyNotedAndEndsTheRunAtTheSafePoint) {
   CatchTerminationSignals();
   StopIfTerminated();  // nothing noted: goes on
   EXPECT_TRUE(events.empty());
-  std::raise(SIGTERM);  // would end the process without the handler
-  std::raise(SIGINT);   // the first signal counts
+  std::raise(SIGTERM);      // would end the process without the handler
+  std::raise(SIGINT);       // the first signal counts
   NoteTermination(SIGINT);  // and so does it over a terminal found gone
   EXPECT_EQ(TerminationSignal(), SIGTERM);
   EXPECT_TRUE(events.empty());

@@ -8,8 +8,8 @@ namespace velk {
 namespace {
 
 TEST(KeyNames, ParseAndNameAgree) {
-  const char* names[] = {"Up", "Ctrl+Up", "F1", "F12", "Ctrl+F5", "Add", "Subtract", "Multiply", "Ctrl+1",
-                         "A", "Shift+Tab", "Alt+X", "BackSpace", "PgDn", "Esc"};
+  const char* names[] = {"Up",     "Ctrl+Up", "F1",        "F12",   "Ctrl+F5",   "Add",  "Subtract", "Multiply",
+                         "Ctrl+1", "A",       "Shift+Tab", "Alt+X", "BackSpace", "PgDn", "Esc"};
   for (const char* n : names) {
     KeyPress k;
     ASSERT_TRUE(ParseKeyName(n, k)) << n;

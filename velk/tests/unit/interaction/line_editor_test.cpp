@@ -98,7 +98,10 @@ TEST(LineEditor, StoresOemBytesAndKeepsTheCapacity) {
   EXPECT_EQ(ed.Refused(), 0u) << "the refusal is of the last key only";
   ed.Handle(KeyInput(VkBack));
   Type(ed, U"abcdef");
-  EXPECT_EQ(ed.Text(), "\x82\xB3" "abc") << "at most 5 bytes";
+  EXPECT_EQ(ed.Text(),
+            "\x82\xB3"
+            "abc")
+      << "at most 5 bytes";
   LineEditor cut(std::string(600, 'x'));
   EXPECT_EQ(cut.Text().size(), 511u);
 }

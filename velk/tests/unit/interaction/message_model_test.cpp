@@ -28,8 +28,8 @@ TEST(MessageModel, ButtonsWrapBothWaysAndEnterChooses) {
 
 TEST(MessageModel, EscHelpAndKeysThatMeanNothing) {
   MessageModel m(2);
-  for (KeyPress key : {Key(VkRight, KeyModCtrl), Key(VkReturn, KeyModAlt), Key(VkDown), Key('Y'),
-                       Key(VkSpace), Key(VkEscape, KeyModShift)}) {
+  for (KeyPress key : {Key(VkRight, KeyModCtrl), Key(VkReturn, KeyModAlt), Key(VkDown), Key('Y'), Key(VkSpace),
+                       Key(VkEscape, KeyModShift)}) {
     EXPECT_EQ(m.Feed(key), Step::Open) << KeyName(key);
   }
   EXPECT_EQ(m.Focus(), 0);

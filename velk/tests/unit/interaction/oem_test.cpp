@@ -10,7 +10,9 @@ namespace velk {
 namespace {
 
 TEST(Oem, ControlBytesAreEscapedAndBoxCharactersConverted) {
-  EXPECT_EQ(OemToUtf8("a\x10" "b\xB3\xCD\xFB"), "a\\x10b\xE2\x94\x82\xE2\x95\x90\xE2\x88\x9A");
+  EXPECT_EQ(OemToUtf8("a\x10"
+                      "b\xB3\xCD\xFB"),
+            "a\\x10b\xE2\x94\x82\xE2\x95\x90\xE2\x88\x9A");
   EXPECT_EQ(OemToUtf8("\x7F\x01"), "\\x7F\\x01");
   std::string oem, error;
   ASSERT_TRUE(Utf8ToOem("\xE2\x94\x82", oem, error));
@@ -35,7 +37,10 @@ TEST(Oem, EveryPrintableByteSurvivesTheTripThroughUtf8) {
 TEST(Oem, TextForShowingReplacesWhatCannotBeShownByQuestionMarks) {
   // A box character converts; the euro sign, a stray byte, a tab and an
   // encoded U+0000 cannot be shown and become '?' each.
-  EXPECT_EQ(Utf8ToOemShown("a\xE2\x94\x82" "b"), "a\xB3" "b");
+  EXPECT_EQ(Utf8ToOemShown("a\xE2\x94\x82"
+                           "b"),
+            "a\xB3"
+            "b");
   EXPECT_EQ(Utf8ToOemShown("\xE2\x82\xAC\xFFx\t\xC3\xA9"), "??x?\x82");
   EXPECT_EQ(Utf8ToOemShown(std::string("\0z", 2)), "?z");
   EXPECT_EQ(Utf8ToOemShown(""), "");
@@ -89,7 +94,11 @@ TEST(Utf8, SequencesOfEveryLengthAndTheirLimits) {
   char32_t c = 0;
   EXPECT_FALSE(NextUtf8(text, at, c)) << "nothing after the end";
   at = 0;
-  EXPECT_FALSE(NextUtf8("\x80" "a", at, c)) << "a continuation byte starts nothing";
+  EXPECT_FALSE(
+      NextUtf8("\x80"
+               "a",
+               at, c))
+      << "a continuation byte starts nothing";
   EXPECT_EQ(at, 0u) << "a refused sequence leaves the position where it was";
   EXPECT_FALSE(NextUtf8("\xE0\x9F\xBF", at, c)) << "an overlong three-byte form";
 }

@@ -43,9 +43,9 @@ TEST(ScriptParse, RepeatsCommentsAndLineNumbers) {
 }
 
 TEST(ScriptParse, RejectsWithLineNumber) {
-  const char* bad[] = {"key Foo", "key Up x0", "key Up 3", "focus", "focus -1", "open x", "jump",
+  const char* bad[] = {"key Foo",           "key Up x0", "key Up 3", "focus", "focus -1", "open x", "jump",
                        "text \xE2\x82\xAC",  // the euro sign has no code page 437 form
-                       "key Ctrl+Ctrl+A", "key F13"};
+                       "key Ctrl+Ctrl+A",   "key F13"};
   for (const char* line : bad) {
     std::vector<ScriptCommand> c;
     std::string error;
@@ -92,8 +92,9 @@ TEST(ScriptMenu, CursorStartsOnSelectedLineAndStopsAtTheEdges) {
   const uint32_t keys[] = {BreakKeyWord(VkInsert), BreakKeyWord(VkUp, KeyModCtrl), 0};
   auto items = Lines(25, 3);
   MenuView view = MenuOf(items, keys);
-  auto fe = Make("key Up x5\nkey Down\nkey Ins\nkey End\nkey Down\nkey Ctrl+Up\nkey PgUp\nkey Enter\n"
-                 "key PgDn x3\nkey Home\nkey PgDn\nkey Esc\n");
+  auto fe = Make(
+      "key Up x5\nkey Down\nkey Ins\nkey End\nkey Down\nkey Ctrl+Up\nkey PgUp\nkey Enter\n"
+      "key PgDn x3\nkey Home\nkey PgDn\nkey Esc\n");
   MenuAnswer a = fe.ShowMenu(view);
   EXPECT_EQ(a.position, 1);  // 3 - 5 stops at 0, then one down
   EXPECT_EQ(a.breakCode, 0);
@@ -129,7 +130,7 @@ TEST(ScriptMenu, EndOfScriptAndMisplacedCommandsStop) {
 }
 
 std::vector<HostDialogItem> EditDialog() {
-  const int kinds[] = {DialogItemFrame, DialogItemCheckBox, DialogItemEdit, DialogItemText,
+  const int kinds[] = {DialogItemFrame, DialogItemCheckBox, DialogItemEdit,  DialogItemText,
                        DialogItemEdit,  DialogItemButton,   DialogItemButton};
   std::vector<HostDialogItem> items(7);
   for (int i = 0; i < 7; ++i) {
@@ -153,7 +154,7 @@ TEST(ScriptDialog, FocusMovesOverFocusableItemsAndWraps) {
   DialogView view = DialogOf(items);
   // Starts on the check box (1); Tab 2, 4, 5, 6, then wraps to 1.
   auto fe = Make("key Space\nkey Tab x5\nkey Space\nkey Shift+Tab\nkey Up\nkey Up\nkey Enter\n");
-  EXPECT_EQ(fe.RunDialog(view), 5);  // Enter on an edit field: the default button
+  EXPECT_EQ(fe.RunDialog(view), 5);   // Enter on an edit field: the default button
   EXPECT_EQ(items[1].checkState, 0);  // toggled twice
 }
 
@@ -196,8 +197,9 @@ TEST(ScriptDialog, KeysEditTheFocusedFieldAsTheyDoAtTheTerminal) {
   // Letters type in lower case (Shift+ the capital), Space a blank; the
   // editing keys move and delete; the keys of the check box and the
   // buttons do what they do there.
-  auto fe = Make("focus 4\nkey Home\nkey N\nkey Shift+E\nkey W\nkey Space\nkey End\nkey BackSpace\n"
-                 "key Left\nkey Del\nkey 2\nkey Add\nfocus 5\nkey Right\nkey Space\n");
+  auto fe = Make(
+      "focus 4\nkey Home\nkey N\nkey Shift+E\nkey W\nkey Space\nkey End\nkey BackSpace\n"
+      "key Left\nkey Del\nkey 2\nkey Add\nfocus 5\nkey Right\nkey Space\n");
   EXPECT_EQ(fe.RunDialog(view), 6) << "Right went from item 5 to the next button, Space chose it";
   EXPECT_STREQ(items[4].text, "nEw o2+");
 }
@@ -209,9 +211,10 @@ TEST(ScriptDialog, TheHistoryOfAMaskFieldFillsItFromAnEarlierConfirmation) {
   items[2].historyName = masks;
   DialogView view = DialogOf(items);
   // Confirmed with the default button: the mask goes into the history.
-  auto fe = Make("focus 2\ntext *.zip\nkey Enter\n"
-                 "focus 2\ntext *.tar\nkey Esc\n"
-                 "focus 2\nkey Ctrl+Y\nkey Ctrl+Down\nkey Enter\nkey Enter\n");
+  auto fe = Make(
+      "focus 2\ntext *.zip\nkey Enter\n"
+      "focus 2\ntext *.tar\nkey Esc\n"
+      "focus 2\nkey Ctrl+Y\nkey Ctrl+Down\nkey Enter\nkey Enter\n");
   EXPECT_EQ(fe.RunDialog(view), 5);
   EXPECT_EQ(fe.RunDialog(view), -1);
   EXPECT_STREQ(items[2].text, "*.tar") << "what the user left is written back on escape too";

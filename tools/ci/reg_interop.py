@@ -7,9 +7,12 @@
    exports it (A, REGEDIT4).
 2. reg delete, reg import A, reg export: Wine's reg.exe brings the table
    into the registry and writes it out in its own UTF-16 form (B).
-3. velk reads B back, under Wine and natively, with a script that changes
-   nothing (tools/ci/reg_interop/read_back); each saved export must be A byte for byte, so every key, value
-   and byte (the group marker 0x10 and the OEM bytes among them) survived.
+3. velk reads B back, under Wine and natively, and the plug-in applies the
+   table it finds there with one setting changed (ShowView; the script is
+   tools/ci/reg_interop/read_back): velk writes a file only when the registry
+   holds something the file lacks. Each saved export must be A with that
+   one value changed, byte for byte, so every key, value and byte (the group
+   marker 0x10 and the OEM bytes among them) survived.
 
   reg_interop.py --windows VELK.EXE --native VELK --emulator tools/wine-run \\
                  --emulator 64 --work DIR
@@ -98,8 +101,16 @@ def through_reg_exe(t, exported):
     return b_path
 
 
+SHOW_VIEW_OFF = b'"ShowView"=dword:00000000'
+SHOW_VIEW_ON = b'"ShowView"=dword:00000001'
+
+
 def read_back(t, exported, b_path):
-    """3. velk reads reg.exe's export back, changes nothing and saves: A again."""
+    """3. velk reads reg.exe's export back and applies it with ShowView set:
+    A again, but for that value."""
+    if not t.record("velk's export holds ShowView off once", exported.count(SHOW_VIEW_OFF) == 1):
+        return
+    exported = exported.replace(SHOW_VIEW_OFF, SHOW_VIEW_ON)
     scenario = os.path.join(t.work, "read_back")
     shutil.copytree(READ_BACK, scenario)
     shutil.copyfile(b_path, os.path.join(scenario, "registry.reg"))
@@ -111,11 +122,14 @@ def read_back(t, exported, b_path):
             continue
         detail = ""
         if back != exported:
-            mine, theirs = parse_reg(exported), parse_reg(back)
-            diff = [k for k in sorted(set(mine) | set(theirs)) if mine.get(k) != theirs.get(k)]
-            detail = "differs in %s" % (", ".join(diff[:5]) or "layout only")
-        t.record("%s reads reg.exe's export back to velk's own export, byte for byte" % label, back == exported,
-                 detail)
+            try:
+                mine, theirs = parse_reg(exported), parse_reg(back)
+                diff = [k for k in sorted(set(mine) | set(theirs)) if mine.get(k) != theirs.get(k)]
+                detail = "differs in %s" % (", ".join(diff[:5]) or "layout only")
+            except ValueError:
+                detail = "the file is not in velk's REGEDIT4 form (velk did not write it)"
+        t.record("%s reads reg.exe's export back to velk's own export (ShowView set), byte for byte" % label,
+                 back == exported, detail)
 
 
 def main():

@@ -133,6 +133,13 @@ int32_t CompareText(const char* a, const char* b, int32_t count, int32_t caseSen
   return result - 2;
 }
 
+const char* AfterNamePrefix(const char* text, const char* lowerPrefix) {
+  for (; *lowerPrefix; ++text, ++lowerPrefix) {
+    if ((*text | 0x20) != *lowerPrefix) return nullptr;
+  }
+  return text;
+}
+
 int32_t TextLength(const char* text) {
   if (text == nullptr) return 0;
   return static_cast<int32_t>(std::strlen(text));

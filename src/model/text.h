@@ -40,6 +40,10 @@ char* CutToFit(char* text, int32_t maxChars);
 bool IsBlank(char character);
 int32_t CompareText(const char* a, const char* b, int32_t count, int32_t caseSensitive);
 int32_t TextLength(const char* text);
+// Where text begins with lowerPrefix (letters in lower case), matched the way
+// registry key names match, ASCII letters in any case: the rest of text after
+// the prefix; null when text does not begin with it.
+const char* AfterNamePrefix(const char* text, const char* lowerPrefix);
 const char* FindChar(const char* text, char character);
 void* MoveBytes(void* destination, const void* source, size_t n);
 void* CopyBytes(void* destination, const void* source, size_t n);

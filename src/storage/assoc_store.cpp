@@ -29,11 +29,8 @@ bool ComposeRecordPath(char* path, const char* table, int32_t n) {
 // it, the prefix in any letter case as the registry matches names; -1 for
 // any other name.
 int32_t TypeNumber(const char* name) {
-  static const char Prefix[] = "type";
-  for (int i = 0; i < 4; ++i) {
-    if ((name[i] | 0x20) != Prefix[i]) return -1;
-  }
-  const char* digits = name + 4;
+  const char* digits = AfterNamePrefix(name, "type");
+  if (digits == nullptr) return -1;
   if (digits[0] < '0' || digits[0] > '9' || (digits[0] == '0' && digits[1] != 0)) return -1;
   int64_t n = 0;
   for (const char* d = digits; *d; ++d) {

@@ -65,11 +65,8 @@ bool ClearMark(const char* slot) {
 
 // Registry names match in any letter case.
 bool IsJournalName(const char* name) {
-  static const char Lower[] = "journal";
-  for (int i = 0; i < 7; ++i) {
-    if ((name[i] | 0x20) != Lower[i]) return false;
-  }
-  return name[7] == 0;
+  const char* rest = AfterNamePrefix(name, "journal");
+  return rest != nullptr && *rest == 0;
 }
 
 // Whether the settings key holds nothing but the journal, which then made
